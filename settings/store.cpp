@@ -1,0 +1,113 @@
+// Loading and saving the settings record under HKEY_CURRENT_USER. Nothing that fails here
+// is reported to the user: a value that cannot be used takes its default, and a write
+// that fails leaves the previous value in place.
+#include "settings/store.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace {
+
+const DWORD NUMBER_BYTES = 4;
+
+// Null when the key can neither be opened nor created.
+HKEY OpenSettingsKey()
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, SETTINGS_KEY, &key) != ERROR_SUCCESS) return nullptr;
+    return key;
+}
+
+// Only four bytes of REG_DWORD are a number as the dialog writes it; four bytes of
+// REG_BINARY are accepted too, since a hand editor may leave one and its bytes are just as
+// unambiguous. Anything shorter, or a text or a big-endian number, is refused so that no
+// partial or foreign bytes reach the field; *value is then left as it was.
+bool ReadNumber(HKEY key, const char* name, uint32_t* value)
+{
+    BYTE data[NUMBER_BYTES] = {0, 0, 0, 0};
+    DWORD type = REG_NONE;
+    DWORD size = NUMBER_BYTES;
+    if (RegQueryValueExA(key, name, nullptr, &type, data, &size) != ERROR_SUCCESS) return false;
+    if (size != NUMBER_BYTES || (type != REG_DWORD && type != REG_BINARY)) return false;
+    *value = static_cast<uint32_t>(data[0]) | static_cast<uint32_t>(data[1]) << 8 |
+             static_cast<uint32_t>(data[2]) << 16 | static_cast<uint32_t>(data[3]) << 24;
+    return true;
+}
+
+// The path is stored without a terminating zero, so the text ends at the first zero byte
+// of the zero-filled buffer. Data that fills all 260 bytes with no zero among them is a
+// path too long for the store to have written, and like longer data it reads as no path
+// rather than as a cut one that would name some other file. Only text values are taken.
+std::string ReadPicturePath(HKEY key)
+{
+    char buffer[PICTURE_PATH_SIZE] = {};
+    DWORD type = REG_NONE;
+    DWORD size = PICTURE_PATH_SIZE;
+    if (RegQueryValueExA(key, g_settingTable[SETTING_BG_FILE_NAME].registryName, nullptr,
+                         &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
+        return std::string();
+    if (type != REG_SZ) return std::string();
+    const void* end = std::memchr(buffer, 0, sizeof(buffer));
+    if (end == nullptr) return std::string();
+    return std::string(buffer, static_cast<const char*>(end) - buffer);
+}
+
+bool WriteNumber(HKEY key, const char* name, uint32_t value)
+{
+    const BYTE data[NUMBER_BYTES] = {
+        static_cast<BYTE>(value), static_cast<BYTE>(value >> 8),
+        static_cast<BYTE>(value >> 16), static_cast<BYTE>(value >> 24)};
+    return RegSetValueExA(key, name, 0, REG_DWORD, data, NUMBER_BYTES) == ERROR_SUCCESS;
+}
+
+// The length given is the number of characters, without the terminator; the system may
+// add the terminator itself when the byte after the text is zero, which the zero-filled
+// buffer guarantees and keeps inside the buffer. A path longer than the loader's buffer
+// would come back as no path at all, so it is refused and the stored path stays as it
+// was: the user's earlier choice survives instead of silently vanishing.
+bool WritePicturePath(HKEY key, const std::string& path)
+{
+    const size_t length = std::strlen(path.c_str());
+    if (length > static_cast<size_t>(PICTURE_PATH_MAX_LENGTH)) return false;
+    BYTE buffer[PICTURE_PATH_SIZE] = {};
+    std::memcpy(buffer, path.c_str(), length);
+    return RegSetValueExA(key, g_settingTable[SETTING_BG_FILE_NAME].registryName, 0, REG_SZ,
+                          buffer, static_cast<DWORD>(length)) == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+void LoadSaverSettings(SaverSettings* settings)
+{
+    const HKEY key = OpenSettingsKey();
+    for (int i = 0; i < SETTING_COUNT; ++i) {
+        const SettingInfo& info = g_settingTable[i];
+        if (info.isText) continue;
+        uint32_t value = info.defaultValue;
+        if (key != nullptr) ReadNumber(key, info.registryName, &value);  // else the default
+        SetNumericSetting(settings, static_cast<SettingId>(i), value);
+    }
+    settings->pictureFile = key != nullptr ? ReadPicturePath(key) : std::string();
+    if (key != nullptr) RegCloseKey(key);
+}
+
+bool SaveSaverSettings(const SaverSettings& settings)
+{
+    const HKEY key = OpenSettingsKey();
+    if (key == nullptr) return false;
+    bool stored = true;
+    for (int i = 0; i < SETTING_COUNT; ++i) {
+        const SettingInfo& info = g_settingTable[i];
+        if (info.isText) continue;
+        if (!WriteNumber(key, info.registryName, GetNumericSetting(settings, static_cast<SettingId>(i))))
+            stored = false;
+    }
+    // In the snapshot and wallpaper modes the stored path is left alone, so that the path
+    // chosen earlier is offered again when the user returns to the own picture.
+    if (GetBackgroundMode(settings) == BACKGROUND_OWN_PICTURE &&
+        !WritePicturePath(key, settings.pictureFile))
+        stored = false;
+    RegCloseKey(key);
+    return stored;
+}
