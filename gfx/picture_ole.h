@@ -1,0 +1,20 @@
+// Pictures in any format that the platform's OLE picture decoder knows (the scene uses it
+// for JPEG files) become RGB565 surfaces at their own size: the decoder draws the picture
+// into a 16-bit bitmap section, whose rows are then copied into the surface.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "gfx/surface.h"
+
+// Decodes the `size` bytes at `data` into the surface, replacing its content. The caller
+// has initialised the component library on this thread. Returns false with
+// g_graphicsError set: 1 when the decoder's memory block cannot be allocated, 16 when the
+// bytes are not a picture the decoder draws at a size of at least one pixel (the surface
+// unchanged), 15 when no surface of the picture's size can be made (the surface empty).
+bool DecodePicture(Surface* surface, const uint8_t* data, size_t size);
+
+// Reads the file at `path` whole and decodes it with DecodePicture. A file that cannot be
+// read fails with the surface unchanged.
+bool LoadPictureFile(Surface* surface, const char* path);

@@ -1,0 +1,304 @@
+// The OLE picture decoder against the real platform: committed JPEG files (baseline,
+// progressive, greyscale) decode at their own size with their colours, and data that is
+// no picture is refused with the surface left as it was.
+#include "gfx/picture_ole.h"
+
+#include <windows.h>
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "gfx/error.h"
+
+namespace {
+
+struct TestSurface : Surface {
+    ~TestSurface() { Release(); }
+};
+
+struct Rgb {
+    int red;    // 0..31
+    int green;  // 0..63
+    int blue;   // 0..31
+};
+
+Rgb Channels(uint16_t pixel)
+{
+    return Rgb{pixel >> 11, (pixel >> 5) & 0x3F, pixel & 0x1F};
+}
+
+// JPEG is lossy: a pixel away from block edges may miss its colour by a step or two.
+void ExpectNear(const Surface& s, int x, int y, Rgb expected)
+{
+    const int tolerance = 2;
+    const Rgb actual = Channels(s.Row(y)[x]);
+    EXPECT_NEAR(expected.red, actual.red, tolerance) << x << "," << y;
+    EXPECT_NEAR(expected.green, actual.green, tolerance) << x << "," << y;
+    EXPECT_NEAR(expected.blue, actual.blue, tolerance) << x << "," << y;
+}
+
+class PictureOle : public ::testing::Test {
+protected:
+    // The decoder needs the component library on the calling thread; the program
+    // initialises it once, and so do these tests.
+    static void SetUpTestSuite() { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
+    static void TearDownTestSuite() { OleUninitialize(); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(untouched_.Create(3, 3));
+        untouched_.Fill(0x1234);
+        g_graphicsError = 0;
+    }
+
+    void ExpectUntouched() const
+    {
+        ASSERT_EQ(3, untouched_.width);
+        ASSERT_EQ(3, untouched_.height);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 3; ++x) EXPECT_EQ(0x1234, untouched_.Row(y)[x]);
+    }
+
+    std::string WriteTemp(const std::string& name, const std::vector<uint8_t>& bytes)
+    {
+        std::random_device random;
+        const std::filesystem::path path =
+            std::filesystem::temp_directory_path() /
+            ("lakeglass-picture-" + std::to_string(random()) + "-" + name);
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+        written_.push_back(path);
+        return path.string();
+    }
+
+    void TearDown() override
+    {
+        untouched_.Release();
+        std::error_code ignored;
+        for (const std::filesystem::path& path : written_) std::filesystem::remove(path, ignored);
+    }
+
+    Surface untouched_;
+    std::vector<std::filesystem::path> written_;
+};
+
+// Red, green, blue and white blocks of 8 x 8, sampled away from the block edges.
+void ExpectBlocks(const Surface& s)
+{
+    const Rgb colours[] = {{31, 0, 0}, {0, 63, 0}, {0, 0, 31}, {31, 63, 31}};
+    for (int block = 0; block < 4; ++block)
+        for (int y = 1; y < 7; ++y)
+            for (int x = 1; x < 7; ++x) ExpectNear(s, block * 8 + x, y, colours[block]);
+}
+
+TEST_F(PictureOle, BaselineJpegDecodesAtItsSizeWithItsColours)
+{
+    TestSurface s;
+    ASSERT_TRUE(LoadPictureFile(&s, LAKEGLASS_TEST_DATA "/baseline.jpg"));
+    ASSERT_EQ(32, s.width);
+    ASSERT_EQ(8, s.height);
+    ExpectBlocks(s);
+}
+
+TEST_F(PictureOle, ProgressiveJpegDecodesAtItsSizeWithItsColours)
+{
+    TestSurface s;
+    ASSERT_TRUE(LoadPictureFile(&s, LAKEGLASS_TEST_DATA "/progressive.jpg"));
+    ASSERT_EQ(32, s.width);
+    ASSERT_EQ(8, s.height);
+    ExpectBlocks(s);
+}
+
+// 13 x 7: the odd width makes the bitmap section's rows (28 bytes) shorter than the
+// surface's (32), so each row must be copied from its own place.
+TEST_F(PictureOle, GreyscaleJpegOfOddSizeDecodesRowByRow)
+{
+    TestSurface s;
+    ASSERT_TRUE(LoadPictureFile(&s, LAKEGLASS_TEST_DATA "/greyscale.jpg"));
+    ASSERT_EQ(13, s.width);
+    ASSERT_EQ(7, s.height);
+    for (int y = 0; y < 7; ++y) {
+        for (int x = 0; x < 7; ++x) ExpectNear(s, x, y, {0, 0, 0});
+        for (int x = 9; x < 13; ++x) ExpectNear(s, x, y, {31, 63, 31});
+    }
+}
+
+TEST_F(PictureOle, LoadReplacesSizeAndDropsTheAlphaMap)
+{
+    ASSERT_TRUE(untouched_.CreateAlpha());
+    untouched_.opacity = 100;
+    ASSERT_TRUE(LoadPictureFile(&untouched_, LAKEGLASS_TEST_DATA "/baseline.jpg"));
+    EXPECT_EQ(32, untouched_.width);
+    EXPECT_EQ(nullptr, untouched_.alpha);
+    EXPECT_EQ(0, untouched_.opacity);
+}
+
+TEST_F(PictureOle, TextFileIsNotAPicture)
+{
+    const std::string text = "This is not a picture.\r\n";
+    const std::string path = WriteTemp("text.jpg", std::vector<uint8_t>(text.begin(), text.end()));
+    EXPECT_FALSE(LoadPictureFile(&untouched_, path.c_str()));
+    EXPECT_EQ(GFX_CANNOT_LOAD_IMAGE, g_graphicsError);
+    ExpectUntouched();
+}
+
+TEST_F(PictureOle, RandomBytesAreNotAPicture)
+{
+    std::mt19937 generator(12345);
+    std::vector<uint8_t> noise(4096);
+    for (uint8_t& byte : noise) byte = static_cast<uint8_t>(generator());
+    EXPECT_FALSE(DecodePicture(&untouched_, noise.data(), noise.size()));
+    EXPECT_EQ(GFX_CANNOT_LOAD_IMAGE, g_graphicsError);
+    ExpectUntouched();
+}
+
+std::vector<uint8_t> ReadFixture(const char* path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The baseline fixture with the size in its frame header replaced.
+std::vector<uint8_t> JpegClaiming(uint16_t width, uint16_t height)
+{
+    std::vector<uint8_t> jpeg = ReadFixture(LAKEGLASS_TEST_DATA "/baseline.jpg");
+    for (size_t i = 0; i + 9 < jpeg.size(); ++i) {
+        if (jpeg[i] != 0xFF || jpeg[i + 1] != 0xC0) continue;
+        jpeg[i + 5] = static_cast<uint8_t>(height >> 8);
+        jpeg[i + 6] = static_cast<uint8_t>(height);
+        jpeg[i + 7] = static_cast<uint8_t>(width >> 8);
+        jpeg[i + 8] = static_cast<uint8_t>(width);
+        return jpeg;
+    }
+    ADD_FAILURE() << "no frame header in the baseline fixture";
+    return jpeg;
+}
+
+TEST_F(PictureOle, JpegsOfImpossibleSizeAreRefused)
+{
+    const struct {
+        uint16_t width;
+        uint16_t height;
+    } sizes[] = {{60000, 60000}, {65535, 1}, {32, 0}, {0, 8}};
+    for (const auto& size : sizes) {
+        const std::vector<uint8_t> jpeg = JpegClaiming(size.width, size.height);
+        g_graphicsError = 0;
+        EXPECT_FALSE(DecodePicture(&untouched_, jpeg.data(), jpeg.size()))
+            << size.width << " x " << size.height;
+        EXPECT_EQ(GFX_CANNOT_LOAD_IMAGE, g_graphicsError) << size.width << " x " << size.height;
+        ExpectUntouched();
+    }
+}
+
+void Append32(std::vector<uint8_t>* bytes, uint32_t value)
+{
+    for (int shift = 0; shift < 32; shift += 8) bytes->push_back(static_cast<uint8_t>(value >> shift));
+}
+
+// An enhanced metafile with nothing in it whose frame, the size the decoder reports, runs
+// from (left, top) to (right, bottom) in hundredths of a millimetre.
+std::vector<uint8_t> EmptyMetafile(int32_t left, int32_t top, int32_t right, int32_t bottom)
+{
+    std::vector<uint8_t> emf;
+    Append32(&emf, 1);                 // header record
+    Append32(&emf, 88);
+    for (int i = 0; i < 4; ++i) Append32(&emf, 0);  // bounds
+    Append32(&emf, static_cast<uint32_t>(left));
+    Append32(&emf, static_cast<uint32_t>(top));
+    Append32(&emf, static_cast<uint32_t>(right));
+    Append32(&emf, static_cast<uint32_t>(bottom));
+    Append32(&emf, 0x464D4520);        // " EMF"
+    Append32(&emf, 0x10000);
+    Append32(&emf, 88 + 20);           // whole length
+    Append32(&emf, 2);                 // records
+    Append32(&emf, 1);                 // handles, reserved
+    Append32(&emf, 0);                 // description
+    Append32(&emf, 0);
+    Append32(&emf, 0);                 // palette entries
+    Append32(&emf, 1024);              // reference device in pixels
+    Append32(&emf, 768);
+    Append32(&emf, 320);               // and in millimetres
+    Append32(&emf, 240);
+    Append32(&emf, 14);                // end-of-file record
+    Append32(&emf, 20);
+    Append32(&emf, 0);
+    Append32(&emf, 16);
+    Append32(&emf, 20);
+    return emf;
+}
+
+TEST_F(PictureOle, MetafileOfOrdinarySizeIsDrawn)
+{
+    // 10.16 mm x 5.08 mm is about 40 x 20 pixels at 96 pixels to the inch; the decoder
+    // measures a metafile's frame its own way, so only about.
+    const std::vector<uint8_t> emf = EmptyMetafile(0, 0, 1016, 508);
+    TestSurface s;
+    ASSERT_TRUE(DecodePicture(&s, emf.data(), emf.size()));
+    EXPECT_NEAR(40, s.width, 3);
+    EXPECT_NEAR(20, s.height, 2);
+}
+
+// The decoder accepts pictures without pixels and pictures far too large to hold; both
+// are refused before anything is drawn.
+TEST_F(PictureOle, MetafilesOfImpossibleSizeAreRefused)
+{
+    const struct {
+        int32_t right;
+        int32_t bottom;
+    } frames[] = {{0, 0}, {1016, 0}, {0, 508}, {-1016, 508}, {10000000, 508}, {1016, 10000000},
+                  {2000000, 2000000}};
+    for (const auto& frame : frames) {
+        const std::vector<uint8_t> emf = EmptyMetafile(0, 0, frame.right, frame.bottom);
+        g_graphicsError = 0;
+        EXPECT_FALSE(DecodePicture(&untouched_, emf.data(), emf.size()))
+            << frame.right << " x " << frame.bottom;
+        EXPECT_EQ(GFX_CANNOT_LOAD_IMAGE, g_graphicsError) << frame.right << " x " << frame.bottom;
+        ExpectUntouched();
+    }
+}
+
+TEST_F(PictureOle, TruncatedJpegDoesNotCrash)
+{
+    const std::vector<uint8_t> jpeg = ReadFixture(LAKEGLASS_TEST_DATA "/baseline.jpg");
+    ASSERT_GT(jpeg.size(), 100u);
+    for (size_t length = 1; length < jpeg.size(); length += 37) {
+        TestSurface s;
+        if (DecodePicture(&s, jpeg.data(), length)) {
+            // A decoder may draw what it has; whatever it returns is a whole surface.
+            EXPECT_EQ(32, s.width);
+            EXPECT_EQ(8, s.height);
+        }
+    }
+}
+
+TEST_F(PictureOle, EmptyDataFails)
+{
+    const uint8_t byte = 0xFF;
+    EXPECT_FALSE(DecodePicture(&untouched_, &byte, 0));
+    EXPECT_EQ(GFX_CANNOT_LOAD_IMAGE, g_graphicsError);
+    EXPECT_FALSE(DecodePicture(&untouched_, nullptr, 10));
+    ExpectUntouched();
+
+    const std::string path = WriteTemp("empty.jpg", {});
+    EXPECT_FALSE(LoadPictureFile(&untouched_, path.c_str()));
+    EXPECT_EQ(GFX_CANNOT_LOAD_IMAGE, g_graphicsError);
+    ExpectUntouched();
+}
+
+TEST_F(PictureOle, MissingFileFailsWithCode2)
+{
+    EXPECT_FALSE(LoadPictureFile(&untouched_, LAKEGLASS_TEST_DATA "/no-such-picture.jpg"));
+    EXPECT_EQ(GFX_CANNOT_OPEN_FILE, g_graphicsError);
+    ExpectUntouched();
+}
+
+}  // namespace
