@@ -1,0 +1,249 @@
+// Speed of the water step: the SSE2 step and the scalar reference on calm and on busy water
+// at three screen sizes, against a loop that only streams the bytes a step must touch.
+// After the runs a table gives each step's time relative to that loop of the same size.
+#include <benchmark/benchmark.h>
+#include <emmintrin.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "gfx/surface.h"
+#include "ripple/field.h"
+
+namespace {
+
+const int32_t RIPPLE_SIZE = 4;   // the settings' defaults
+const int32_t RIPPLE_DEPTH = 4;
+const int32_t DROP_SIZE = 2;
+const int32_t DROP_WEIGHT = 1536;
+const int WARM_UP_DROPS = 400;
+const int WARM_UP_STEPS = 150;
+const int DROPS_PER_STEP = 40;   // about what rain, rebound and fancy stamp over 5 effect ticks
+
+struct Size {
+    int32_t width;
+    int32_t height;
+};
+
+const Size SIZES[] = {{640, 480}, {1920, 1080}, {3840, 2160}};
+
+// The four surfaces of the scene and the field over them. Busy water has drops falling
+// all over it and keeps getting new ones, as in the running saver.
+struct Scene {
+    Surface mapA, mapB, background, frame;
+    RippleField field;
+    std::mt19937 dice;
+    bool busy;
+
+    Scene(Size size, bool busyWater) : dice(12345), busy(busyWater)
+    {
+        mapA.Create(size.width, size.height);
+        mapB.Create(size.width, size.height);
+        background.Create(size.width, size.height);
+        frame.Create(size.width, size.height);
+        uint16_t* pixels = reinterpret_cast<uint16_t*>(background.bits);
+        for (int64_t i = 0; i < int64_t(size.width) * size.height; ++i) pixels[i] = uint16_t(dice());
+        Init(&field, &mapA, &mapB, RIPPLE_SIZE, RIPPLE_DEPTH);
+        if (!busy) return;
+        for (int d = 0; d < WARM_UP_DROPS; ++d) Drop();
+        for (int s = 0; s < WARM_UP_STEPS; ++s) {
+            Rain();
+            Step(StepAndRender);
+        }
+    }
+    ~Scene()
+    {
+        mapA.Release();
+        mapB.Release();
+        background.Release();
+        frame.Release();
+    }
+
+    void Drop()
+    {
+        const int32_t x = int32_t(dice() % uint32_t(field.width));
+        const int32_t y = int32_t(dice() % uint32_t(field.height));
+        Stamp(&field, x, y, DROP_SIZE, DROP_WEIGHT);
+    }
+    void Rain()
+    {
+        if (busy)
+            for (int d = 0; d < DROPS_PER_STEP; ++d) Drop();
+    }
+    template <typename StepFunction>
+    void Step(StepFunction step)
+    {
+        step(&field, reinterpret_cast<const uint16_t*>(background.bits), 0, 0, field.width,
+             field.height, reinterpret_cast<uint16_t*>(frame.bits), 0, 0, frame.pitch);
+    }
+
+    // Share of the samples whose slopes displace the picture.
+    double MovingShare() const
+    {
+        const int32_t w = field.width;
+        const int16_t* cur = field.current;
+        int64_t moving = 0;
+        for (int32_t n = w; n < w * (field.height - 1); ++n) {
+            const int gy = (cur[n - w] - cur[n + w]) >> RIPPLE_DEPTH;
+            const int hx = ((cur[n - 1] - cur[n + 1]) >> RIPPLE_DEPTH) >> 1;
+            moving += gy != 0 || hx != 0;
+        }
+        return double(moving) / (double(w) * (field.height - 2));
+    }
+};
+
+// Reads both maps and the background and writes one map and the frame, 16 bytes at a
+// time: the memory traffic of a step with none of its work.
+void Stream(const int16_t* cur, int16_t* prev, const uint16_t* background, uint16_t* frame,
+            int64_t count)
+{
+    for (int64_t i = 0; i + 8 <= count; i += 8) {
+        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cur + i));
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prev + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(background + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(prev + i), _mm_subs_epi16(c, p));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(frame + i), b);
+    }
+}
+
+void SetPerSample(benchmark::State& state, Size size)
+{
+    state.counters["per_sample"] = benchmark::Counter(
+        double(size.width) * size.height, benchmark::Counter::kIsIterationInvariantRate |
+                                              benchmark::Counter::kInvert);
+}
+
+std::string SizeName(Size size) { return std::to_string(size.width) + "x" + std::to_string(size.height); }
+
+// Scenes are built once and shared by every run of a size and kind: warming busy water up
+// takes longer than measuring it, and busy water stays busy as it keeps raining. The
+// streaming loop scribbles on maps of its own.
+enum SceneKind { CALM, BUSY, STREAM };
+
+Scene& SharedScene(Size size, SceneKind kind)
+{
+    static std::map<std::string, std::unique_ptr<Scene>> scenes;
+    std::unique_ptr<Scene>& scene = scenes[SizeName(size) + "/" + std::to_string(kind)];
+    if (!scene) scene.reset(new Scene(size, kind == BUSY));
+    return *scene;
+}
+
+template <typename StepFunction>
+void RunStep(benchmark::State& state, Size size, bool busy, StepFunction step)
+{
+    Scene& scene = SharedScene(size, busy ? BUSY : CALM);
+    for (auto _ : state) {
+        scene.Rain();
+        scene.Step(step);
+        benchmark::ClobberMemory();
+    }
+    SetPerSample(state, size);
+    if (busy) state.counters["moving"] = scene.MovingShare();
+}
+
+void RunStream(benchmark::State& state, Size size)
+{
+    Scene& scene = SharedScene(size, STREAM);
+    const int64_t count = int64_t(size.width) * size.height;
+    for (auto _ : state) {
+        Stream(scene.field.current, scene.field.previous,
+               reinterpret_cast<const uint16_t*>(scene.background.bits),
+               reinterpret_cast<uint16_t*>(scene.frame.bits), count);
+        benchmark::ClobberMemory();
+    }
+    SetPerSample(state, size);
+}
+
+// Keeps the best mean real time per iteration of every benchmark over its repetitions,
+// in seconds: on a shared machine the best run is the one least disturbed.
+class CollectingReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> seconds;
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations <= 0) continue;
+            const std::string name = run.run_name.function_name;
+            const double perIteration = run.real_accumulated_time / double(run.iterations);
+            const auto known = seconds.find(name);
+            if (known == seconds.end() || perIteration < known->second) seconds[name] = perIteration;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    // 0 when the benchmark did not run.
+    double Seconds(const std::string& name) const
+    {
+        const auto known = seconds.find(name);
+        return known == seconds.end() ? 0 : known->second;
+    }
+};
+
+void PrintValue(double value, bool known, int width = 11)
+{
+    if (known)
+        std::printf("%*.*f", width, width == 11 ? 3 : 2, value);
+    else
+        std::printf("%*s", width, "-");
+}
+
+// One line per size and kind of water; a step filtered out of the run shows as "-".
+void PrintRatios(const CollectingReporter& reporter)
+{
+    std::printf("\n%-10s %-5s %10s %10s %10s %12s %12s\n", "size", "water", "sse2 ns", "scalar ns",
+                "stream ns", "sse2/stream", "scalar/sse2");
+    for (Size size : SIZES) {
+        const std::string name = SizeName(size);
+        const double samples = double(size.width) * size.height;
+        for (const char* water : {"calm", "busy"}) {
+            const double stream = reporter.Seconds("Stream/" + name);
+            const double simd = reporter.Seconds("Sse2/" + name + "/" + water);
+            const double scalar = reporter.Seconds("Scalar/" + name + "/" + water);
+            if (stream <= 0 && simd <= 0 && scalar <= 0) continue;
+            std::printf("%-10s %-5s", name.c_str(), water);
+            for (double seconds : {simd, scalar, stream}) PrintValue(seconds / samples * 1e9, seconds > 0);
+            PrintValue(simd / stream, simd > 0 && stream > 0, 13);
+            PrintValue(scalar / simd, scalar > 0 && simd > 0, 13);
+            std::printf("\n");
+        }
+    }
+    std::printf("ns per sample of the field, best of the repetitions; busy steps include\n"
+                "stamping %d drops.\n",
+                DROPS_PER_STEP);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    for (Size size : SIZES) {
+        const std::string name = SizeName(size);
+        benchmark::RegisterBenchmark(("Stream/" + name).c_str(), RunStream, size)
+            ->Unit(benchmark::kMillisecond);
+        for (bool busy : {false, true}) {
+            const std::string suffix = name + (busy ? "/busy" : "/calm");
+            benchmark::RegisterBenchmark(("Sse2/" + suffix).c_str(),
+                                         [size, busy](benchmark::State& state) {
+                                             RunStep(state, size, busy, StepAndRender);
+                                         })
+                ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(("Scalar/" + suffix).c_str(),
+                                         [size, busy](benchmark::State& state) {
+                                             RunStep(state, size, busy, StepAndRenderScalar);
+                                         })
+                ->Unit(benchmark::kMillisecond);
+        }
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    CollectingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    PrintRatios(reporter);
+    return 0;
+}

@@ -1,0 +1,161 @@
+// Setting up the water, stamping drops, and the plain scalar step: the readable statement
+// of the saturating 16-bit arithmetic that the SSE2 step reproduces lane by lane.
+#include "ripple/field.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+int16_t Saturate(int32_t value)
+{
+    return static_cast<int16_t>(std::min<int32_t>(std::max<int32_t>(value, INT16_MIN), INT16_MAX));
+}
+
+int16_t Add(int16_t a, int16_t b) { return Saturate(int32_t(a) + b); }
+int16_t Subtract(int16_t a, int16_t b) { return Saturate(int32_t(a) - b); }
+int16_t Shift(int16_t value, int32_t count)
+{
+    return static_cast<int16_t>(value >> EffectiveShift(count));
+}
+
+// The sum of the four neighbours. The order of the saturating additions depends on the
+// position k of the sample in its group of four: it is the order in which the four-lane
+// step combines its shifted words, and it decides where a sum clips.
+int16_t NeighbourSum(int32_t k, int16_t left, int16_t up, int16_t down, int16_t right)
+{
+    if (k == 0) return Add(Add(Add(left, up), down), right);
+    if (k == 3) return Add(Add(Add(up, down), left), right);
+    return Add(Add(Add(up, down), right), left);
+}
+
+bool MapFits(const Surface* map)
+{
+    return map && map->bits && map->width >= 4 && map->width % 4 == 0 && map->height >= 3 &&
+           static_cast<int64_t>(map->pitch) == 2 * static_cast<int64_t>(map->width) &&
+           2 * static_cast<int64_t>(map->width) * map->height <= INT32_MAX;
+}
+
+}  // namespace
+
+int Init(RippleField* field, Surface* currentMap, Surface* previousMap, int32_t dampingShift,
+         int32_t refractionShift)
+{
+    if (!field) return -1;
+    std::memset(field, 0, sizeof *field);
+    if (!MapFits(currentMap) || !MapFits(previousMap) || currentMap->bits == previousMap->bits ||
+        currentMap->width != previousMap->width || currentMap->height != previousMap->height)
+        return -1;
+
+    const int32_t w = currentMap->width;
+    const int32_t h = currentMap->height;
+    field->current = reinterpret_cast<int16_t*>(currentMap->bits);
+    field->previous = reinterpret_cast<int16_t*>(previousMap->bits);
+    field->width = w;
+    field->height = h;
+    field->rowBytes = 2 * w;
+    field->twoRowBytes = 4 * w;
+    field->sampleCount = w * h;
+    field->mapBytes = 2 * w * h;
+    field->endOffset = 2 * w * (h - 1);
+    field->dampingShift = dampingShift;
+    field->refractionShift = refractionShift;
+    FillSurface(currentMap, 0);
+    FillSurface(previousMap, 0);
+    return 0;
+}
+
+// The scan is clipped to the rows and columns that may be written before it starts, and
+// the disc test runs in 64 bits, so that neither a huge radius nor a centre far outside
+// the field costs time or overflows.
+void Stamp(RippleField* field, int32_t x, int32_t y, int32_t radius, int32_t height)
+{
+    if (!field || !field->current || radius <= 0) return;
+    const int16_t value = static_cast<int16_t>(static_cast<uint16_t>(height & 0xFFFF));
+    const int64_t r = radius;
+    const int64_t radiusSquared = r * r;
+    const int64_t left = std::max<int64_t>(x - r, 0);
+    const int64_t right = std::min<int64_t>(x + r - 1, field->width - 1);
+    const int64_t top = std::max<int64_t>(y - r, 1);
+    const int64_t bottom = std::min<int64_t>(y + r - 1, field->height - 2);
+
+    for (int64_t j = top; j <= bottom; ++j) {
+        const int64_t dy2 = (j - y) * (j - y);
+        int16_t* row = field->current + j * field->width;
+        for (int64_t i = left; i <= right; ++i)
+            if ((i - x) * (i - x) + dy2 < radiusSquared) row[i] = value;
+    }
+}
+
+bool StepRequestIsValid(const RippleField* field, const uint16_t* background, int32_t x0,
+                        int32_t y0, int32_t w, int32_t h, const uint16_t* frame, int32_t dx,
+                        int32_t dy, int32_t framePitch)
+{
+    if (!field || !field->current || !field->previous || !background || !frame) return false;
+    if (w <= 0 || w % 4 != 0 || h <= 0 || x0 < 0 || y0 < 0) return false;
+    if (int64_t(x0) + w > field->width || int64_t(y0) + h > field->height) return false;
+    if (dx < 0 || dy < 0 || framePitch % 2 != 0) return false;
+    if (framePitch < 2 * (int64_t(dx) + w)) return false;
+    // Frame rows are numbered in 32 bits and their byte offsets must fit a pointer difference.
+    return int64_t(dy) + h <= INT32_MAX && (int64_t(dy) + h) * framePitch <= INTPTR_MAX;
+}
+
+void CopyBackground(const RippleField* field, const uint16_t* background, int32_t x, int32_t y,
+                    int32_t count, uint16_t* out)
+{
+    if (count > 0)
+        std::memcpy(out, background + static_cast<intptr_t>(y) * field->width + x,
+                    sizeof(uint16_t) * count);
+}
+
+void FinishStep(RippleField* field)
+{
+    field->columnCursor = 0;
+    field->rowCursor = field->height - 1;
+    std::swap(field->current, field->previous);
+}
+
+void StepAndRenderScalar(RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
+                         int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
+                         int32_t framePitch)
+{
+    if (!StepRequestIsValid(field, background, x0, y0, w, h, frame, dx, dy, framePitch)) return;
+
+    // Phase 1: the still picture under the whole rectangle.
+    for (int32_t row = 0; row < h; ++row)
+        CopyBackground(field, background, x0, y0 + row, w, FrameRow(frame, framePitch, dy + row) + dx);
+
+    // Phase 2: the step of rows 1..H-2, with the refracted picture where the water slopes.
+    const int32_t width = field->width;
+    const int16_t* cur = field->current;
+    int16_t* prev = field->previous;
+    for (int32_t y = 1; y <= field->height - 2; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            const int32_t n = y * width + x;
+            const int32_t k = x % 4;
+            const int16_t up = cur[n - width];
+            const int16_t down = cur[n + width];
+            const int16_t left = n == width ? 0 : cur[n - 1];  // the pass starts with nothing carried in
+            const int16_t right = cur[n + 1];
+
+            const int16_t sum = NeighbourSum(k, left, up, down, right);
+            int16_t v = Subtract(Shift(sum, 1), prev[n]);
+            v = Subtract(v, Shift(v, field->dampingShift));
+            prev[n] = v;
+
+            const int16_t gy = Shift(Subtract(up, down), field->refractionShift);
+            const int16_t gx = Shift(Subtract(left, right), field->refractionShift);
+            const int16_t hx = Shift(gx, 1);
+            const int32_t groupX = x - k;
+            const bool groupInside = groupX >= x0 && groupX <= x0 + w - 4 && y >= y0 && y <= y0 + h - 1;
+            if (!groupInside || (gy == 0 && hx == 0)) continue;
+            const int64_t source = int64_t(n) + int64_t(gy) * width + hx;
+            if (source >= 0 && source < field->sampleCount)
+                FrameRow(frame, framePitch, dy + y - y0)[dx + x - x0] = background[source];
+        }
+    }
+
+    // Phase 3.
+    FinishStep(field);
+}

@@ -1,0 +1,78 @@
+// The water surface: two height maps of signed 16-bit samples the size of the frame. Drops
+// set discs of samples; once per frame one pass advances the wave equation by a step and
+// draws the background, displaced by the water's slopes, into the frame.
+#pragma once
+
+#include <cstdint>
+
+#include "gfx/surface.h"
+
+struct RippleField {
+    int16_t* current;         // heights now; drops are stamped here
+    int16_t* previous;        // heights one step earlier; the step overwrites them
+    int32_t width;            // W, a multiple of 4, at least 4
+    int32_t height;           // H, at least 3
+    int32_t rowBytes;         // 2 * W
+    int32_t twoRowBytes;      // 4 * W
+    int32_t sampleCount;      // W * H
+    int32_t mapBytes;         // 2 * W * H
+    int32_t endOffset;        // byte offset of row H - 1, where the step stops
+    int32_t dampingShift;     // "Ripple Size"
+    int32_t refractionShift;  // "Ripple Depth"
+    int32_t columnCursor;     // where the last step stopped: column 0 of row H - 1
+    int32_t rowCursor;
+};
+
+// Records the geometry of the two equal maps (the first becomes current) and clears both.
+// Returns 0, or -1 when the maps cannot hold a field (missing or shared buffers, unequal
+// sizes, W not a positive multiple of 4, H below 3, rows not exactly 2 * W bytes, more
+// than 2^31 - 1 map bytes); the field is then left empty and every operation on it does
+// nothing.
+int Init(RippleField* field, Surface* currentMap, Surface* previousMap, int32_t dampingShift,
+         int32_t refractionShift);
+
+// Sets every sample of rows 1..H-2 inside the open disc of the radius to the low 16 bits of
+// the height.
+void Stamp(RippleField* field, int32_t x, int32_t y, int32_t radius, int32_t height);
+
+// One step of the water with the refracted background drawn into the frame; field position
+// (x0, y0) lands on frame pixel (dx, dy). Runs the SSE2 implementation. A request that
+// does not fit (see StepRequestIsValid) changes nothing.
+void StepAndRender(RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
+                   int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
+                   int32_t framePitch);
+
+// The plain scalar step, the readable reference the SSE2 one must match bit for bit.
+void StepAndRenderScalar(RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
+                         int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
+                         int32_t framePitch);
+
+// Pieces shared by the two steps.
+
+// A shift count outside 0..15 shifts as far as a 16-bit sample goes, leaving its sign.
+inline int32_t EffectiveShift(int32_t count)
+{
+    return count < 0 || count > 15 ? 15 : count;
+}
+
+// True when the field is set up and the request stays inside what can be checked: both
+// pointers present, the rectangle inside the field with w a positive multiple of 4 and
+// h >= 1, dx and dy not negative, and the frame rows even-sized and wide enough for the
+// rectangle at dx. The frame's height and the background's size remain the caller's.
+bool StepRequestIsValid(const RippleField* field, const uint16_t* background, int32_t x0,
+                        int32_t y0, int32_t w, int32_t h, const uint16_t* frame, int32_t dx,
+                        int32_t dy, int32_t framePitch);
+
+// First pixel of a frame row.
+inline uint16_t* FrameRow(uint16_t* frame, int32_t framePitch, int32_t row)
+{
+    return reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(frame) +
+                                       static_cast<intptr_t>(row) * framePitch);
+}
+
+// Copies count background pixels of field row y from column x to the frame pixels at out.
+void CopyBackground(const RippleField* field, const uint16_t* background, int32_t x, int32_t y,
+                    int32_t count, uint16_t* out);
+
+// Ends a step: records where the pass stopped and makes the map just written current.
+void FinishStep(RippleField* field);
