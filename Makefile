@@ -22,7 +22,7 @@ native:
 	cmake --build $(NATIVE) -j $(JOBS)
 
 windows:
-	cmake -S . -B $(WINDOWS) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	cmake -S . -B $(WINDOWS) --no-warn-unused-cli -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	      -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 	cmake --build $(WINDOWS) -j $(JOBS)
 
