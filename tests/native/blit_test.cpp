@@ -1,3 +1,6 @@
+// The blit family: placement by the two origins, clipping to the destination, Blit's
+// one-off arguments and their restore, and the pixel rule of each member.
+
 #include "gfx/blit.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// Surfaces: creation and its pitch rule, zeroed buffers, filling, release, borrowed buffers,
+// and allocation failure with the library's error code.
+
 #include "gfx/surface.h"
 
 #include <gtest/gtest.h>
