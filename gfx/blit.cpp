@@ -20,6 +20,7 @@ struct Clip {
 bool ClipToDestination(const Surface& dst, int32_t sx, int32_t sy, int32_t width,
                        int32_t height, Clip* clip)
 {
+    if (!dst.bits) return false;  // a surface whose creation failed takes nothing
     int64_t rows = height;
     const int64_t dy = static_cast<int64_t>(dst.y) - sy;
     int64_t srcRow = 0, dstRow = 0;
@@ -68,6 +69,7 @@ template <typename PixelRule>
 int BlitPixels(Surface* destination, const Surface& source, PixelRule pixel)
 {
     Clip clip;
+    if (!source.bits) return 0;
     if (!ClipToDestination(*destination, source.x, source.y, source.width, source.height, &clip))
         return 0;
     for (int32_t row = 0; row < clip.rows; ++row) {
@@ -125,6 +127,7 @@ int BlitWithAlpha(Surface* destination, const Surface& source, bool exactWhenOpa
                   AlphaWeight weightOf)
 {
     Clip clip;
+    if (!source.bits || !source.alpha) return 0;
     if (!ClipToDestination(*destination, source.x, source.y, source.width, source.height, &clip))
         return 0;
     const int32_t alphaPitch = source.pitch / 2;
@@ -169,6 +172,7 @@ int BlitCopy(Surface* destination, const void* source)
 {
     const Surface& src = AsSurface(source);
     Clip clip;
+    if (!src.bits) return 0;
     if (!ClipToDestination(*destination, src.x, src.y, src.width, src.height, &clip)) return 0;
     for (int32_t row = 0; row < clip.rows; ++row) {
         std::memmove(DestinationRow(*destination, clip, row), SourceRow(src, clip, row),
@@ -274,15 +278,16 @@ void Surface::Blit(Surface* destination, int32_t dstX, int32_t dstY, int32_t src
     if (dstY != BLIT_KEEP) destination->y = dstY;
     if (srcX != BLIT_KEEP) x = srcX;
     if (srcY != BLIT_KEEP) y = srcY;
-    if (blitWidth != BLIT_KEEP) width = blitWidth;
-    if (blitHeight != BLIT_KEEP) height = blitHeight;
+    // A size beyond the source's own would read past its buffer, so it is cut to it.
+    if (blitWidth != BLIT_KEEP) width = std::min(blitWidth, savedWidth);
+    if (blitHeight != BLIT_KEEP) height = std::min(blitHeight, savedHeight);
 
     // Without an alpha map the alpha members fall back to their keyed forms for good.
     if (!alpha) {
         if (blit == BlitAlpha) blit = BlitKeyed;
         if (blit == BlitAlphaBlend) blit = BlitBlendKeyed;
     }
-    blit(destination, this);
+    if (blit) blit(destination, this);
 
     destination->x = savedDstX;
     destination->y = savedDstY;

@@ -152,6 +152,38 @@ TEST(SurfaceBlit, UsesTheSourceSizeArguments)
     EXPECT_EQ(0x0101, dst.At(0, 3));
 }
 
+TEST(BlitClipping, SurfacesWithoutPixelsTakeAndGiveNothing)
+{
+    Picture src(4, 4);
+    Surface failed;
+    EXPECT_FALSE(failed.Create(1 << 29, 1 << 29));
+    src.s.Blit(&failed, 0, 0, 0, 0, BLIT_KEEP, BLIT_KEEP);
+    FillRecord fill = {0, 0, 4, 4, 256, 0x1234};
+    FillRect(&failed, &fill);
+
+    Canvas dst(4, 4, 0x0202);
+    failed.width = failed.height = 4;  // as if a caller ignored the failure
+    BlitCopy(&dst.s, &failed);
+    BlitKeyed(&dst.s, &failed);
+    BlitAlpha(&dst.s, &src.s);  // called directly on a source with no alpha map
+    BlitAlphaBlend(&dst.s, &src.s);
+    EXPECT_EQ(0x0202, dst.At(0, 0));
+    EXPECT_EQ(0x0202, dst.At(3, 3));
+    failed.Release();
+}
+
+TEST(SurfaceBlit, SizeBeyondTheSourceIsCutToIt)
+{
+    Picture src(3, 2);
+    Canvas dst(8, 8);
+    src.s.Blit(&dst.s, 0, 0, 0, 0, 100, 100);
+    EXPECT_EQ(src.At(2, 1), dst.At(2, 1));
+    EXPECT_EQ(0x0101, dst.At(3, 0));
+    EXPECT_EQ(0x0101, dst.At(0, 2));
+    EXPECT_EQ(3, src.s.width);
+    EXPECT_EQ(2, src.s.height);
+}
+
 TEST(SurfaceBlit, AlphaMembersWithoutAlphaMapBecomeKeyedForGood)
 {
     Picture src(2, 1);
