@@ -20,12 +20,6 @@ const uint64_t PALETTE_ENTRY_SIZE = 4;
 // The colour of an 8-bit index that the file's colour table does not cover.
 const uint16_t OUT_OF_PALETTE_COLOUR = 0x0000;
 
-bool Fail(int code)
-{
-    g_graphicsError = code;
-    return false;
-}
-
 // A bounded view of bytes. A read that would pass `end` yields 0 and exhausts the cursor.
 struct Cursor {
     const uint8_t* begin;
@@ -244,7 +238,7 @@ bool RecreateSurface(Surface* surface, int32_t width, int32_t height)
     surface->Release();
     if (surface->Create(width, height)) return true;
     surface->Release();
-    return Fail(GFX_CANNOT_CREATE_IMAGE);
+    return GraphicsFail(GFX_CANNOT_CREATE_IMAGE);
 }
 
 // Failures in the order they are found: anything malformed in the headers leaves the
@@ -254,20 +248,20 @@ bool RecreateSurface(Surface* surface, int32_t width, int32_t height)
 bool ReadPicture(Surface* surface, const Cursor& file)
 {
     Cursor signature = file;
-    if (Get16LE(&signature) != BMP_SIGNATURE) return Fail(GFX_CANNOT_LOAD_IMAGE);
+    if (Get16LE(&signature) != BMP_SIGNATURE) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
 
     BmpLayout layout = {};
-    if (!ReadHeaders(file, &layout)) return Fail(GFX_CANNOT_LOAD_IMAGE);
+    if (!ReadHeaders(file, &layout)) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
 
     if (!PictureSizeAllowed(layout.width, layout.height)) {
         surface->Release();
-        return Fail(GFX_CANNOT_CREATE_IMAGE);
+        return GraphicsFail(GFX_CANNOT_CREATE_IMAGE);
     }
     if (!SupportedDepth(layout.bitCount)) {
         if (!RecreateSurface(surface, layout.width, layout.height)) return false;
-        return Fail(GFX_CANNOT_LOAD_IMAGE);
+        return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
     }
-    if (!PlaceTableAndRows(file, &layout)) return Fail(GFX_CANNOT_LOAD_IMAGE);
+    if (!PlaceTableAndRows(file, &layout)) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
 
     if (!RecreateSurface(surface, layout.width, layout.height)) return false;
     ConvertPixels(layout, surface);
@@ -279,16 +273,16 @@ bool ReadPicture(Surface* surface, const Cursor& file)
 bool ReadMask(Surface* surface, const Cursor& file)
 {
     Cursor signature = file;
-    if (Get16LE(&signature) != BMP_SIGNATURE) return Fail(GFX_CANNOT_LOAD_IMAGE);
+    if (Get16LE(&signature) != BMP_SIGNATURE) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
 
     BmpLayout layout = {};
-    if (!ReadHeaders(file, &layout)) return Fail(GFX_CANNOT_LOAD_IMAGE);
+    if (!ReadHeaders(file, &layout)) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
     if (layout.width != surface->width || layout.height != surface->height)
-        return Fail(GFX_CANNOT_CREATE_IMAGE);
-    if (!SupportedDepth(layout.bitCount)) return Fail(GFX_CANNOT_LOAD_IMAGE);
-    if (!PlaceTableAndRows(file, &layout)) return Fail(GFX_CANNOT_LOAD_IMAGE);
+        return GraphicsFail(GFX_CANNOT_CREATE_IMAGE);
+    if (!SupportedDepth(layout.bitCount)) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
+    if (!PlaceTableAndRows(file, &layout)) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
 
-    if (!surface->CreateAlpha()) return Fail(GFX_CANNOT_CREATE_IMAGE);
+    if (!surface->CreateAlpha()) return GraphicsFail(GFX_CANNOT_CREATE_IMAGE);
     ConvertAlpha(layout, surface);
     return true;
 }
@@ -318,7 +312,7 @@ bool ReadBmp(Surface* surface, const uint8_t* data, size_t size, const uint8_t* 
 
 bool LoadBmpFile(Surface* surface, const char* path, const char* maskPath)
 {
-    if (!path) return Fail(GFX_CANNOT_OPEN_FILE);
+    if (!path) return GraphicsFail(GFX_CANNOT_OPEN_FILE);
     FileContents picture;
     FileContents mask;
     if (!ReadWholeFile(path, &picture)) return false;

@@ -27,6 +27,12 @@ const char* const g_graphicsErrorMessages[GFX_ERROR_COUNT] = {
     "Unknown error",
 };
 
+bool GraphicsFail(int code)
+{
+    g_graphicsError = code;
+    return false;
+}
+
 const char* GraphicsErrorMessage(int code)
 {
     if (code < 0 || code >= GFX_ERROR_COUNT) return g_graphicsErrorMessages[GFX_UNKNOWN_ERROR];

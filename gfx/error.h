@@ -30,5 +30,8 @@ enum GraphicsError {
 extern int g_graphicsError;
 extern const char* const g_graphicsErrorMessages[GFX_ERROR_COUNT];
 
+// Records the code of a failure and returns false, the result every failed operation gives.
+bool GraphicsFail(int code);
+
 // The message for a code; a value outside the table reads as "Unknown error".
 const char* GraphicsErrorMessage(int code);

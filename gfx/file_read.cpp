@@ -17,12 +17,6 @@ struct CloseFile {
     void operator()(FILE* file) const { std::fclose(file); }
 };
 
-bool Fail(int code)
-{
-    g_graphicsError = code;
-    return false;
-}
-
 // The length of an open file, or -1 when it is not a regular file: a directory opens on
 // some systems, and a device has no length worth trusting.
 int64_t RegularFileLength(FILE* file)
@@ -47,18 +41,18 @@ bool ReadWholeFile(const char* path, FileContents* contents)
     contents->size = 0;
 
     std::unique_ptr<FILE, CloseFile> file(std::fopen(path, "rb"));
-    if (!file) return Fail(GFX_CANNOT_OPEN_FILE);
+    if (!file) return GraphicsFail(GFX_CANNOT_OPEN_FILE);
 
     const int64_t length = RegularFileLength(file.get());
-    if (length < 0) return Fail(GFX_CANNOT_OPEN_FILE);
-    if (length == 0) return Fail(GFX_CANNOT_LOAD_IMAGE);
+    if (length < 0) return GraphicsFail(GFX_CANNOT_OPEN_FILE);
+    if (length == 0) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
     if (static_cast<uint64_t>(length) > static_cast<uint64_t>(PTRDIFF_MAX))
-        return Fail(GFX_CANNOT_ALLOCATE_MEMORY);
+        return GraphicsFail(GFX_CANNOT_ALLOCATE_MEMORY);
 
     const size_t size = static_cast<size_t>(length);
     std::unique_ptr<uint8_t[], FreeBytes> data(static_cast<uint8_t*>(std::malloc(size)));
-    if (!data) return Fail(GFX_CANNOT_ALLOCATE_MEMORY);
-    if (std::fread(data.get(), 1, size, file.get()) != size) return Fail(GFX_CANNOT_LOAD_IMAGE);
+    if (!data) return GraphicsFail(GFX_CANNOT_ALLOCATE_MEMORY);
+    if (std::fread(data.get(), 1, size, file.get()) != size) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
 
     contents->data = std::move(data);
     contents->size = size;

@@ -29,12 +29,6 @@ DecoderBitmapInfo decoderBitmapInfo = {
     {sizeof(BITMAPINFOHEADER), 0, 0, 1, 16, BI_BITFIELDS, 0, 0, 0, 0, 0},
     {0xF800, 0x07E0, 0x001F}};
 
-bool Fail(int code)
-{
-    g_graphicsError = code;
-    return false;
-}
-
 // What one decode holds. The memory block belongs to the stream once the stream exists,
 // and is freed with it.
 struct DecodeResources {
@@ -76,55 +70,55 @@ bool DecodePicture(Surface* surface, const uint8_t* data, size_t size)
 {
     // The decoder takes the length as a LONG, and an empty stream holds no picture.
     if (!data || size == 0 || size > static_cast<size_t>(LONG_MAX))
-        return Fail(GFX_CANNOT_LOAD_IMAGE);
+        return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
 
     DecodeResources held;
     held.block = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (!held.block) return Fail(GFX_CANNOT_ALLOCATE_MEMORY);
+    if (!held.block) return GraphicsFail(GFX_CANNOT_ALLOCATE_MEMORY);
     void* locked = GlobalLock(held.block);
-    if (!locked) return Fail(GFX_CANNOT_LOAD_IMAGE);
+    if (!locked) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
     std::memcpy(locked, data, size);
     GlobalUnlock(held.block);
 
     if (FAILED(CreateStreamOnHGlobal(held.block, TRUE, &held.stream)) || !held.stream) {
         held.stream = nullptr;
-        return Fail(GFX_CANNOT_LOAD_IMAGE);
+        return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
     }
     if (FAILED(OleLoadPicture(held.stream, static_cast<LONG>(size), TRUE, IID_IPicture,
                               reinterpret_cast<void**>(&held.picture))) ||
         !held.picture) {
         held.picture = nullptr;
-        return Fail(GFX_CANNOT_LOAD_IMAGE);
+        return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
     }
 
     OLE_XSIZE_HIMETRIC hmWidth = 0;
     OLE_YSIZE_HIMETRIC hmHeight = 0;
     if (FAILED(held.picture->get_Width(&hmWidth)) || FAILED(held.picture->get_Height(&hmHeight)))
-        return Fail(GFX_CANNOT_LOAD_IMAGE);
+        return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
     // The decoder accepts some pictures without pixels; they are no picture to show.
-    if (hmWidth <= 0 || hmHeight <= 0) return Fail(GFX_CANNOT_LOAD_IMAGE);
+    if (hmWidth <= 0 || hmHeight <= 0) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
 
     held.screenDC = GetDC(nullptr);
-    if (!held.screenDC) return Fail(GFX_CANNOT_LOAD_IMAGE);
+    if (!held.screenDC) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
     const int width = MulDiv(hmWidth, GetDeviceCaps(held.screenDC, LOGPIXELSX), HIMETRIC_PER_INCH);
     const int height = MulDiv(hmHeight, GetDeviceCaps(held.screenDC, LOGPIXELSY), HIMETRIC_PER_INCH);
     // Also refuses a size that rounds to 0 and MulDiv's -1 for a result out of range.
-    if (!PictureSizeAllowed(width, height)) return Fail(GFX_CANNOT_LOAD_IMAGE);
+    if (!PictureSizeAllowed(width, height)) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
 
     held.memoryDC = CreateCompatibleDC(held.screenDC);
-    if (!held.memoryDC) return Fail(GFX_CANNOT_LOAD_IMAGE);
+    if (!held.memoryDC) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
 
     decoderBitmapInfo.header.biWidth = width;
     decoderBitmapInfo.header.biHeight = -height;
     void* sectionBits = nullptr;
     held.section = CreateDIBSection(held.screenDC, reinterpret_cast<BITMAPINFO*>(&decoderBitmapInfo),
                                     DIB_RGB_COLORS, &sectionBits, nullptr, 0);
-    if (!held.section || !sectionBits) return Fail(GFX_CANNOT_LOAD_IMAGE);
+    if (!held.section || !sectionBits) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
 
     held.previous = SelectObject(held.memoryDC, held.section);
     if (!held.previous || held.previous == HGDI_ERROR) {
         held.previous = nullptr;
-        return Fail(GFX_CANNOT_LOAD_IMAGE);
+        return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
     }
 
     // The source rectangle runs from the bottom up (HIMETRIC's y axis points up), which
@@ -137,7 +131,7 @@ bool DecodePicture(Surface* surface, const uint8_t* data, size_t size)
     surface->Release();
     if (!surface->Create(width, height)) {
         surface->Release();
-        return Fail(GFX_CANNOT_CREATE_IMAGE);
+        return GraphicsFail(GFX_CANNOT_CREATE_IMAGE);
     }
     const size_t stride = SectionStride(width);
     const uint8_t* sectionRow = static_cast<const uint8_t*>(sectionBits);
@@ -148,7 +142,7 @@ bool DecodePicture(Surface* surface, const uint8_t* data, size_t size)
 
 bool LoadPictureFile(Surface* surface, const char* path)
 {
-    if (!path) return Fail(GFX_CANNOT_OPEN_FILE);
+    if (!path) return GraphicsFail(GFX_CANNOT_OPEN_FILE);
     FileContents contents;
     if (!ReadWholeFile(path, &contents)) return false;
     return DecodePicture(surface, contents.data.get(), contents.size);

@@ -41,15 +41,10 @@ bool Surface::Create(int32_t newWidth, int32_t newHeight)
     if (!bitsBorrowed && bits) std::free(bits);
     bits = nullptr;
 
-    if (newWidth < 0 || newHeight < 0 || widePitch > INT32_MAX) {
-        g_graphicsError = GFX_CANNOT_ALLOCATE_MEMORY;
-        return false;
-    }
+    if (newWidth < 0 || newHeight < 0 || widePitch > INT32_MAX)
+        return GraphicsFail(GFX_CANNOT_ALLOCATE_MEMORY);
     bits = AllocateZeroed(widePitch * newHeight + SPARE_PIXEL_BYTES);
-    if (!bits) {
-        g_graphicsError = GFX_CANNOT_ALLOCATE_MEMORY;
-        return false;
-    }
+    if (!bits) return GraphicsFail(GFX_CANNOT_ALLOCATE_MEMORY);
     bitsBorrowed = false;
     return true;
 }
@@ -58,15 +53,9 @@ bool Surface::CreateAlpha()
 {
     if (!alphaBorrowed && alpha) std::free(alpha);
     alpha = nullptr;
-    if (height < 0 || pitch < 0) {
-        g_graphicsError = GFX_CANNOT_ALLOCATE_MEMORY;
-        return false;
-    }
+    if (height < 0 || pitch < 0) return GraphicsFail(GFX_CANNOT_ALLOCATE_MEMORY);
     alpha = AllocateZeroed(static_cast<int64_t>(height) * (pitch / 2) + SPARE_ALPHA_BYTES);
-    if (!alpha) {
-        g_graphicsError = GFX_CANNOT_ALLOCATE_MEMORY;
-        return false;
-    }
+    if (!alpha) return GraphicsFail(GFX_CANNOT_ALLOCATE_MEMORY);
     alphaBorrowed = false;
     return true;
 }
