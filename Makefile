@@ -1,16 +1,20 @@
 # Thin wrapper: CMake builds, the scripts install the toolchain and run Wine.
-NATIVE  := build/native
-WINDOWS := build/windows
-BENCH   := build/bench
-FUZZ    := build/fuzz
-JOBS    ?= 2
+NATIVE   := build/native
+WINDOWS32 := build/windows32
+WINDOWS64 := build/windows64
+SANITIZE := build/sanitize
+BENCH    := build/bench
+FUZZ     := build/fuzz
+JOBS     ?= 2
 FUZZ_SECONDS ?= 180
 
-.PHONY: test bootstrap native windows test-native test-fuzz test-windows bench fuzz clean
+.PHONY: test bootstrap native windows windows32 windows64 test-native test-sanitize \
+        test-fuzz test-windows bench fuzz clean
 
 test: bootstrap
 	$(MAKE) native windows
 	$(MAKE) test-native
+	$(MAKE) test-sanitize
 	$(MAKE) test-fuzz
 	$(MAKE) test-windows
 
@@ -18,30 +22,49 @@ bootstrap:
 	scripts/bootstrap
 
 native:
+	scripts/bootstrap native
 	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(NATIVE) -j $(JOBS)
 
-windows:
-	cmake -S . -B $(WINDOWS) --no-warn-unused-cli -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+windows: windows32 windows64
+
+# Lakeglass for 32-bit Windows.
+windows32:
+	cmake -S . -B $(WINDOWS32) --no-warn-unused-cli -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	      -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
-	cmake --build $(WINDOWS) -j $(JOBS)
+	cmake --build $(WINDOWS32) -j $(JOBS)
+
+# Lakeglass for 64-bit Windows.
+windows64:
+	cmake -S . -B $(WINDOWS64) --no-warn-unused-cli -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+	cmake --build $(WINDOWS64) -j $(JOBS)
 
 test-native:
 	ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)
 
+# Every native test again under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize:
+	scripts/bootstrap native
+	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLAKEGLASS_SANITIZE=ON
+	cmake --build $(SANITIZE) -j $(JOBS)
+	ASAN_OPTIONS=allocator_may_return_null=1 ctest --test-dir $(SANITIZE) --output-on-failure -j $(JOBS)
+
 test-windows:
-	scripts/with-wine ctest --test-dir $(WINDOWS) --output-on-failure
+	scripts/test-windows
 
 # The BMP reader under AddressSanitizer and UndefinedBehaviorSanitizer: a bounded,
 # deterministic sweep in every test run.
 test-fuzz:
+	scripts/bootstrap native
 	cmake -S tests/fuzz -B $(FUZZ)/sweep
 	cmake --build $(FUZZ)/sweep -j $(JOBS)
 	ASAN_OPTIONS=allocator_may_return_null=1 $(FUZZ)/sweep/bmp_sweep
 
 # Coverage-guided fuzzing of the BMP reader with libFuzzer for FUZZ_SECONDS, from the
 # sweep's seeds.
-fuzz: bootstrap
+fuzz:
+	scripts/bootstrap native
 	cmake -S tests/fuzz -B $(FUZZ)/libfuzzer -DCMAKE_CXX_COMPILER=clang++
 	cmake --build $(FUZZ)/libfuzzer -j $(JOBS)
 	mkdir -p $(FUZZ)/corpus
@@ -49,10 +72,11 @@ fuzz: bootstrap
 	ASAN_OPTIONS=allocator_may_return_null=1 $(FUZZ)/libfuzzer/bmp_fuzzer \
 	    -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$(FUZZ)/ $(FUZZ)/corpus
 
-bench: bootstrap
+bench:
+	scripts/bootstrap native
 	cmake -S . -B $(BENCH) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BENCH) -j $(JOBS)
 	for program in $(BENCH)/bench/*_bench; do $$program || exit 1; done
 
 clean:
-	rm -rf $(NATIVE) $(WINDOWS) $(BENCH) $(FUZZ)
+	rm -rf $(NATIVE) $(WINDOWS32) $(WINDOWS64) $(SANITIZE) $(BENCH) $(FUZZ)

@@ -1,16 +1,6 @@
 # Cross-compiles Lakeglass for 32-bit Windows with MinGW-w64 (posix threads, static runtime);
-# ctest runs the resulting test programs under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+# ctest runs the resulting test programs under 32-bit Wine, where the machine has it.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+set(LAKEGLASS_MINGW_TRIPLE i686-w64-mingw32)
+set(LAKEGLASS_WINE /usr/lib/wine/wine)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

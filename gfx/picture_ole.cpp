@@ -13,6 +13,7 @@
 #include "gfx/bmp.h"
 #include "gfx/error.h"
 #include "gfx/file_read.h"
+#include "gfx/jpeg_screen.h"
 
 namespace {
 
@@ -71,6 +72,13 @@ bool DecodePicture(Surface* surface, const uint8_t* data, size_t size)
     // The decoder takes the length as a LONG, and an empty stream holds no picture.
     if (!data || size == 0 || size > static_cast<size_t>(LONG_MAX))
         return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
+    // The decoder trusts the sizes it reads and can be made to write out of bounds, so it
+    // only sees JPEG data whose frame has been screened. A bitmap goes through the
+    // library's own bounded reader; anything else has no size that could be checked.
+    if (size >= 2 && data[0] == 'B' && data[1] == 'M')
+        return ReadBmp(surface, data, size, nullptr, 0);
+    JpegFrame frame;
+    if (!ScreenJpeg(data, size, &frame)) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
 
     DecodeResources held;
     held.block = GlobalAlloc(GMEM_MOVEABLE, size);
