@@ -88,7 +88,13 @@ uint16_t Pack(int red, int green, int blue)
     return static_cast<uint16_t>((red << 11) | (green << 5) | blue);
 }
 
-int ClampWeight(int weight) { return std::min(32, std::max(0, weight)); }
+// Weights are formed in 64 bits and only then cut to 0..32: an opacity or level near the
+// ends of the 32-bit range must saturate as its in-range neighbours do, not wrap round
+// into some other weight.
+int ClampWeight(int64_t weight)
+{
+    return static_cast<int>(std::min<int64_t>(32, std::max<int64_t>(0, weight)));
+}
 
 int MixChannel(int from, int to, int weight) { return from + (to - from) * weight / 32; }
 
@@ -100,7 +106,7 @@ uint16_t Mix(uint16_t from, uint16_t to, int weight)
 }
 
 // The weight of the opacity members: how much of the destination shows through.
-int OpacityWeight(int32_t opacity) { return ClampWeight((256 - opacity) >> 3); }
+int OpacityWeight(int32_t opacity) { return ClampWeight((256 - int64_t(opacity)) >> 3); }
 
 uint16_t SaturatedAdd(uint16_t s, uint16_t d)
 {
@@ -245,7 +251,7 @@ int BlitAlpha(Surface* destination, const void* source)
 int BlitAlphaBlend(Surface* destination, const void* source)
 {
     const Surface& src = AsSurface(source);
-    const int strength = (src.opacity >> 3) + 1;
+    const int64_t strength = (int64_t(src.opacity) >> 3) + 1;
     return BlitWithAlpha(destination, src, false,
                          [strength](uint8_t a) { return ClampWeight((a * strength) >> 5); });
 }

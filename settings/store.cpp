@@ -35,10 +35,28 @@ bool ReadNumber(HKEY key, const char* name, uint32_t* value)
     return true;
 }
 
+// An expandable path, as some registry editors and deployment tools write it, is only a
+// path once its environment variables are replaced. An expansion that no longer fits the
+// path field reads as no path, as stored text that does not fit does. The ANSI call may
+// ask for one byte more than the text needs, hence the spare byte; the text's own length
+// decides whether it fits.
+std::string ExpandPicturePath(const char* stored)
+{
+    char expanded[PICTURE_PATH_SIZE + 1] = {};
+    const DWORD needed = ExpandEnvironmentStringsA(stored, expanded, sizeof(expanded));
+    if (needed == 0 || needed > sizeof(expanded)) return std::string();
+    const void* end = std::memchr(expanded, 0, sizeof(expanded));
+    if (end == nullptr) return std::string();
+    const size_t length = static_cast<const char*>(end) - expanded;
+    if (length > static_cast<size_t>(PICTURE_PATH_MAX_LENGTH)) return std::string();
+    return std::string(expanded, length);
+}
+
 // The path is stored without a terminating zero, so the text ends at the first zero byte
 // of the zero-filled buffer. Data that fills all 260 bytes with no zero among them is a
 // path too long for the store to have written, and like longer data it reads as no path
-// rather than as a cut one that would name some other file. Only text values are taken.
+// rather than as a cut one that would name some other file. Only text values are taken:
+// plain or expandable, never a list of texts.
 std::string ReadPicturePath(HKEY key)
 {
     char buffer[PICTURE_PATH_SIZE] = {};
@@ -47,9 +65,10 @@ std::string ReadPicturePath(HKEY key)
     if (RegQueryValueExA(key, g_settingTable[SETTING_BG_FILE_NAME].registryName, nullptr,
                          &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
         return std::string();
-    if (type != REG_SZ) return std::string();
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::string();
     const void* end = std::memchr(buffer, 0, sizeof(buffer));
     if (end == nullptr) return std::string();
+    if (type == REG_EXPAND_SZ) return ExpandPicturePath(buffer);
     return std::string(buffer, static_cast<const char*>(end) - buffer);
 }
 

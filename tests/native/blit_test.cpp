@@ -328,4 +328,53 @@ TEST(BlitMembers, FillsUseTheRecordAsASource)
     EXPECT_EQ(Rgb(15 + 15, 31, 15), dst.At(1, 1));
 }
 
+// Every member that takes a weight, at both ends of the int32_t range: the weight must
+// saturate at 0 or 32 as the in-range arithmetic would, never wrap round into another
+// weight or another channel. Opacity 1000 pins that the alpha blend's strength is not cut
+// at 256 first: only its product with the alpha byte saturates.
+TEST(BlitMembers, WeightsOutsideTheirRangeSaturate)
+{
+    struct WeightCase {
+        const char* member;
+        BlitRoutine routine;
+        bool fill;         // the weight is a FillRecord's level and the source its colour
+        int32_t weight;    // the source's opacity, or the fill's level
+        uint16_t source;
+        int alpha;         // the source's alpha byte; negative: no alpha map
+        uint16_t destination;
+        uint16_t expected;
+    };
+    const WeightCase cases[] = {
+        {"BlitBlend", BlitBlend, false, INT32_MIN, 0x1234, -1, 0x5678, 0x5678},
+        {"BlitBlend", BlitBlend, false, INT32_MAX, 0x1234, -1, 0x5678, 0x1234},
+        {"BlitBlendKeyed", BlitBlendKeyed, false, INT32_MIN, 0x1234, -1, 0x5678, 0x5678},
+        {"BlitBlendKeyed", BlitBlendKeyed, false, INT32_MAX, 0x1234, -1, 0x5678, 0x1234},
+        {"BlitFade", BlitFade, false, INT32_MIN, 0x1234, -1, 0x5678, 0x0000},
+        {"BlitFade", BlitFade, false, INT32_MAX, 0x1234, -1, 0x5678, 0x1234},
+        {"BlitFadeKeyed", BlitFadeKeyed, false, INT32_MIN, 0x1234, -1, 0x5678, 0x0000},
+        {"BlitFadeKeyed", BlitFadeKeyed, false, INT32_MAX, 0x1234, -1, 0x5678, 0x1234},
+        {"BlitAlphaBlend", BlitAlphaBlend, false, INT32_MIN, 0xFFFF, 8, 0x0000, 0x0000},
+        {"BlitAlphaBlend", BlitAlphaBlend, false, INT32_MAX, 0xFFFF, 8, 0x0000, 0xFFFF},
+        {"BlitAlphaBlend", BlitAlphaBlend, false, INT32_MIN, 0xFFFF, 31, 0x0000, 0x0000},
+        {"BlitAlphaBlend", BlitAlphaBlend, false, INT32_MAX, 0xFFFF, 31, 0x0000, 0xFFFF},
+        {"BlitAlphaBlend", BlitAlphaBlend, false, 1000, 0xFFFF, 8, 0x0000, Rgb(30, 61, 30)},
+        {"FillRectBlend", FillRectBlend, true, INT32_MIN, 0x1234, -1, 0x5678, 0x5678},
+        {"FillRectBlend", FillRectBlend, true, INT32_MAX, 0x1234, -1, 0x5678, 0x1234},
+    };
+    for (const WeightCase& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.member << " weight " << c.weight << " alpha "
+                                          << c.alpha);
+        Canvas src(1, 1, c.source);
+        src.s.opacity = c.weight;
+        if (c.alpha >= 0) {
+            ASSERT_TRUE(src.s.CreateAlpha());
+            src.s.alpha[0] = static_cast<uint8_t>(c.alpha);
+        }
+        FillRecord fill = {0, 0, 1, 1, c.weight, c.source};
+        Canvas dst(1, 1, c.destination);
+        c.routine(&dst.s, c.fill ? static_cast<const void*>(&fill) : &src.s);
+        EXPECT_EQ(c.expected, dst.At(0, 0));
+    }
+}
+
 }  // namespace

@@ -76,6 +76,12 @@ protected:
         PutRaw(name, REG_SZ, buffer.data(), static_cast<DWORD>(text.size()));
     }
 
+    // An expandable text as registry editors write it: its characters and a terminator.
+    static void PutExpandableText(const char* name, const std::string& text)
+    {
+        PutRaw(name, REG_EXPAND_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+    }
+
     static void DeleteValue(const char* name)
     {
         HKEY key = nullptr;
@@ -388,6 +394,44 @@ TEST_F(Store, PathOfAnotherTypeLoadsEmpty)
 {
     PutRaw(PICTURE_VALUE, REG_BINARY, "C:\\a.jpg", 8);
     EXPECT_EQ("", Loaded().pictureFile);
+    // A list of texts names no single picture, even when it holds just one.
+    PutRaw(PICTURE_VALUE, REG_MULTI_SZ, "C:\\a.jpg\0", 10);
+    EXPECT_EQ("", Loaded().pictureFile);
+}
+
+TEST_F(Store, ExpandablePathLoadsExpandedAndIsSavedAsPlainText)
+{
+    PutExpandableText(PICTURE_VALUE, "C:\\pics\\lake.jpg");
+    EXPECT_EQ("C:\\pics\\lake.jpg", Loaded().pictureFile);
+
+    char profile[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableA("USERPROFILE", profile, sizeof(profile));
+    ASSERT_GT(length, 0u);
+    ASSERT_LT(length, sizeof(profile));
+    const std::string expanded = std::string(profile) + "\\Pictures\\lake.jpg";
+    PutExpandableText(PICTURE_VALUE, "%USERPROFILE%\\Pictures\\lake.jpg");
+    const SaverSettings settings = Loaded();
+    EXPECT_EQ(expanded, settings.pictureFile);
+
+    ASSERT_TRUE(SaveSaverSettings(settings));
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), GetRaw(PICTURE_VALUE).type);
+    EXPECT_EQ(expanded, Loaded().pictureFile);
+}
+
+// The stored text is short; only the variable's value carries the path past the field.
+TEST_F(Store, ExpandablePathWhoseExpansionDoesNotFitLoadsEmpty)
+{
+    const char* const variable = "LAKEGLASS_PICTURES";
+    PutExpandableText(PICTURE_VALUE, "C:\\%LAKEGLASS_PICTURES%\\lake.jpg");
+    const std::string fits = "C:\\" + std::string(247, 'd') + "\\lake.jpg";
+    ASSERT_EQ(259u, fits.size());
+    ASSERT_TRUE(SetEnvironmentVariableA(variable, std::string(247, 'd').c_str()));
+    EXPECT_EQ(fits, Loaded().pictureFile);
+    ASSERT_TRUE(SetEnvironmentVariableA(variable, std::string(248, 'd').c_str()));
+    EXPECT_EQ("", Loaded().pictureFile);
+    ASSERT_TRUE(SetEnvironmentVariableA(variable, std::string(1000, 'd').c_str()));
+    EXPECT_EQ("", Loaded().pictureFile);
+    SetEnvironmentVariableA(variable, nullptr);
 }
 
 TEST_F(Store, SavingInSnapshotOrWallpaperModeLeavesThePathAlone)
