@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/best_time_reporter.h"
 #include "gfx/surface.h"
 #include "ripple/field.h"
 
@@ -158,32 +159,6 @@ void RunStream(benchmark::State& state, Size size)
     SetPerSample(state, size);
 }
 
-// Keeps the best mean real time per iteration of every benchmark over its repetitions,
-// in seconds: on a shared machine the best run is the one least disturbed.
-class CollectingReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> seconds;
-
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations <= 0) continue;
-            const std::string name = run.run_name.function_name;
-            const double perIteration = run.real_accumulated_time / double(run.iterations);
-            const auto known = seconds.find(name);
-            if (known == seconds.end() || perIteration < known->second) seconds[name] = perIteration;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    // 0 when the benchmark did not run.
-    double Seconds(const std::string& name) const
-    {
-        const auto known = seconds.find(name);
-        return known == seconds.end() ? 0 : known->second;
-    }
-};
-
 void PrintValue(double value, bool known, int width = 11)
 {
     if (known)
@@ -239,11 +214,5 @@ int main(int argc, char** argv)
                 ->Unit(benchmark::kMillisecond);
         }
     }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    CollectingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    PrintRatios(reporter);
-    return 0;
+    return RunBenchmarksAndPrint(argc, argv, PrintRatios);
 }

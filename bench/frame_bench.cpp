@@ -1,0 +1,142 @@
+// Cost of one frame of the scene, without the platform's drawing: the five effect ticks
+// that fall between two frames (drops of rain, rebound and fancy, and their stamps) plus
+// the water step, against the step alone, at three screen sizes.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "bench/best_time_reporter.h"
+#include "gfx/surface.h"
+#include "ripple/effects.h"
+#include "ripple/field.h"
+#include "settings/settings.h"
+
+namespace {
+
+const int TICKS_PER_FRAME = 5;  // a 10 ms effect timer under a 50 ms frame timer
+const int WARM_UP_FRAMES = 100;
+
+struct Size {
+    int32_t width;
+    int32_t height;
+};
+
+const Size SIZES[] = {{1024, 768}, {1920, 1080}, {3840, 2160}};
+
+int32_t NextFromEngine(void* context)
+{
+    return static_cast<int32_t>((*static_cast<std::mt19937*>(context))() & 0x7FFF);
+}
+
+// The scene's surfaces, field and effects with the default settings and all three effects,
+// run for a few seconds of saver time so that the water is as busy as it stays.
+struct FrameScene {
+    Surface mapA, mapB, background, frame;
+    RippleField field;
+    EffectState effects;
+    std::mt19937 engine;
+    EffectContext context;
+    SaverSettings settings;
+
+    explicit FrameScene(Size size) : field(), engine(2024), settings(DefaultSaverSettings())
+    {
+        mapA.Create(size.width, size.height);
+        mapB.Create(size.width, size.height);
+        background.Create(size.width, size.height);
+        frame.Create(size.width, size.height);
+        uint16_t* pixels = reinterpret_cast<uint16_t*>(background.bits);
+        for (int64_t i = 0; i < int64_t(size.width) * size.height; ++i) pixels[i] = uint16_t(engine());
+        Init(&field, &mapA, &mapB, settings.rippleSize, settings.rippleDepth);
+        context = EffectContext{size.width, size.height, settings.dropSize, settings.dropWeight,
+                                RandomSource{NextFromEngine, &engine}};
+        ResetEffects(&effects, context);
+        for (int f = 0; f < WARM_UP_FRAMES; ++f) {
+            Ticks();
+            Step();
+        }
+    }
+    ~FrameScene()
+    {
+        mapA.Release();
+        mapB.Release();
+        background.Release();
+        frame.Release();
+    }
+
+    void Ticks()
+    {
+        for (int t = 0; t < TICKS_PER_FRAME; ++t)
+            RunEffectTick(&effects, context, settings.effectMask, &field);
+    }
+    void Step()
+    {
+        StepAndRender(&field, reinterpret_cast<const uint16_t*>(background.bits), 0, 0,
+                      field.width, field.height, reinterpret_cast<uint16_t*>(frame.bits), 0, 0,
+                      frame.pitch);
+    }
+};
+
+std::string SizeName(Size size) { return std::to_string(size.width) + "x" + std::to_string(size.height); }
+
+// What a run times: the whole frame, the step with the ticks run untimed, or the ticks
+// with the step run untimed. Every kind keeps the water moving the same way.
+enum Part { WHOLE_FRAME, STEP_ONLY, TICKS_ONLY };
+
+// Warming a scene up takes longer than measuring it, so each size keeps one for all runs.
+FrameScene& SharedScene(Size size)
+{
+    static std::map<std::string, std::unique_ptr<FrameScene>> scenes;
+    std::unique_ptr<FrameScene>& scene = scenes[SizeName(size)];
+    if (!scene) scene.reset(new FrameScene(size));
+    return *scene;
+}
+
+void RunFrame(benchmark::State& state, Size size, Part part)
+{
+    FrameScene& scene = SharedScene(size);
+    for (auto _ : state) {
+        if (part == STEP_ONLY) state.PauseTiming();
+        scene.Ticks();
+        if (part == STEP_ONLY) state.ResumeTiming();
+        if (part == TICKS_ONLY) state.PauseTiming();
+        scene.Step();
+        if (part == TICKS_ONLY) state.ResumeTiming();
+        benchmark::ClobberMemory();
+    }
+}
+
+const char* const PART_NAMES[] = {"Frame", "Step", "Ticks"};
+
+void PrintTable(const CollectingReporter& reporter)
+{
+    std::printf("\n%-10s %10s %10s %10s %12s\n", "size", "frame ms", "step ms", "ticks ms",
+                "frame/step");
+    for (Size size : SIZES) {
+        const std::string name = SizeName(size);
+        const double frame = reporter.Seconds(std::string("Frame/") + name);
+        const double step = reporter.Seconds(std::string("Step/") + name);
+        const double ticks = reporter.Seconds(std::string("Ticks/") + name);
+        if (frame <= 0 || step <= 0) continue;
+        std::printf("%-10s %10.3f %10.3f %10.3f %12.2f\n", name.c_str(), frame * 1e3, step * 1e3,
+                    ticks * 1e3, frame / step);
+    }
+    std::printf("best of the repetitions; a frame is %d effect ticks and one step, all three\n"
+                "effects on, default settings.\n",
+                TICKS_PER_FRAME);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    for (Size size : SIZES)
+        for (Part part : {WHOLE_FRAME, STEP_ONLY, TICKS_ONLY})
+            benchmark::RegisterBenchmark((std::string(PART_NAMES[part]) + "/" + SizeName(size)).c_str(),
+                                         RunFrame, size, part)
+                ->Unit(benchmark::kMillisecond);
+    return RunBenchmarksAndPrint(argc, argv, PrintTable);
+}

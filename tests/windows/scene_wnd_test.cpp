@@ -1,0 +1,335 @@
+// The water scene in real windows on the real screen: the frame's size, the desktop
+// snapshot and the first frame, what reaches the screen after a paint, own pictures that
+// load and fail, the preview's single effect, the wallpaper path, and destruction.
+#include "ripple/scene_wnd.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "settings/store.h"
+#include "tests/bmp_builder.h"
+
+// Until the host's closing rules exist, unhandled scene messages go straight to the system.
+LRESULT SaverDefaultProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(hWnd, message, wParam, lParam);
+}
+
+namespace {
+
+CSceneWnd* bridged = nullptr;
+
+// The few lines of bridge a test needs: the scene takes the window on its first message
+// and sees every message through the framework from then on.
+LRESULT CALLBACK BridgeProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!bridged) return DefWindowProcA(hWnd, message, wParam, lParam);
+    if (!bridged->m_hWnd) bridged->Attach(hWnd);
+    return AfxCallWndProc(bridged, hWnd, message, wParam, lParam);
+}
+
+// A window that paints a pattern of coloured bands, for the snapshot to find.
+LRESULT CALLBACK PatternProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_PAINT) return DefWindowProcA(hWnd, message, wParam, lParam);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hWnd, &ps);
+    const COLORREF colours[] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 255, 255),
+                                RGB(200, 100, 50), RGB(8, 16, 24)};
+    for (int band = 0; band < 16; ++band) {
+        HBRUSH brush = CreateSolidBrush(colours[band % 6]);
+        RECT r = {band * 64, 0, band * 64 + 64, 768};
+        if (band % 2) r.bottom = 384 + band * 8;
+        FillRect(dc, &r, brush);
+        DeleteObject(brush);
+    }
+    EndPaint(hWnd, &ps);
+    return 0;
+}
+
+void Pump(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        Sleep(5);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+uint16_t To565(uint32_t bgrx)
+{
+    const uint32_t r = (bgrx >> 16) & 0xFF, g = (bgrx >> 8) & 0xFF, b = bgrx & 0xFF;
+    return static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+}
+
+// The screen's pixels in a rectangle, reduced to RGB565 (the screen holds 24 bits, the
+// frame 16, and reducing keeps exactly the bits the frame had).
+std::vector<uint16_t> ReadScreen(int x, int y, int width, int height)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, section);
+    BitBlt(memory, 0, 0, width, height, screen, x, y, SRCCOPY);
+    GdiFlush();
+    std::vector<uint16_t> pixels(static_cast<size_t>(width) * height);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = To565(static_cast<uint32_t*>(bits)[i]);
+    SelectObject(memory, previous);
+    DeleteObject(section);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+class Scene : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        WNDCLASSA scene = {};
+        scene.lpfnWndProc = BridgeProc;
+        scene.hInstance = GetModuleHandleA(nullptr);
+        scene.lpszClassName = "LakeglassSceneTest";
+        RegisterClassA(&scene);
+        WNDCLASSA pattern = scene;
+        pattern.lpfnWndProc = PatternProc;
+        pattern.lpszClassName = "LakeglassPattern";
+        RegisterClassA(&pattern);
+    }
+
+    void SetUp() override
+    {
+        RegDeleteKeyA(HKEY_CURRENT_USER, SETTINGS_KEY);
+        settings_ = DefaultSaverSettings();
+        bridged = &scene_;
+    }
+
+    void TearDown() override
+    {
+        if (window_) DestroyWindow(window_);
+        if (pattern_) DestroyWindow(pattern_);
+        Pump(20);
+        bridged = nullptr;
+        RegDeleteKeyA(HKEY_CURRENT_USER, SETTINGS_KEY);
+        std::error_code ignored;
+        for (const std::string& path : written_) std::filesystem::remove(path, ignored);
+    }
+
+    // Stores the settings the scene will load, then opens the scene window, shown and
+    // painted once before any timer has run.
+    void Open(int x, int y, int width, int height)
+    {
+        ASSERT_TRUE(SaveSaverSettings(settings_));
+        window_ = CreateWindowExA(0, "LakeglassSceneTest", "Screen Saver", WS_POPUP | WS_VISIBLE,
+                                  x, y, width, height, nullptr, nullptr, GetModuleHandleA(nullptr),
+                                  nullptr);
+        ASSERT_NE(nullptr, window_);
+        UpdateWindow(window_);
+    }
+
+    void ShowPattern()
+    {
+        pattern_ = CreateWindowExA(0, "LakeglassPattern", "", WS_POPUP | WS_VISIBLE, 0, 0, 1024,
+                                   768, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        UpdateWindow(pattern_);
+        Pump(100);
+    }
+
+    std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes)
+    {
+        const std::string path =
+            (std::filesystem::temp_directory_path() / ("lakeglass-scene-" + name)).string();
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        written_.push_back(path);
+        return path;
+    }
+
+    std::string CopyFixture(const char* fixture, const std::string& name)
+    {
+        std::ifstream in(fixture, std::ios::binary);
+        return WriteFile(name, std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}));
+    }
+
+    void ExpectStillAndBlack()
+    {
+        EXPECT_EQ(0, scene_.frameWidth);
+        EXPECT_EQ(0u, scene_.frameTimerId);
+        EXPECT_EQ(0u, scene_.effectTimerId);
+        EXPECT_TRUE(scene_.m_bAutoBlack);
+        for (uint16_t pixel : ReadScreen(0, 0, 1024, 768)) ASSERT_EQ(0, pixel);
+    }
+
+    CSceneWnd scene_;
+    SaverSettings settings_;
+    HWND window_ = nullptr;
+    HWND pattern_ = nullptr;
+    std::vector<std::string> written_;
+};
+
+TEST_F(Scene, SnapshotIsTheScreenAndEveryPaintShowsTheFrame)
+{
+    ShowPattern();
+    const std::vector<uint16_t> desktop = ReadScreen(0, 0, 1024, 768);
+    settings_.useSnapshot = 1;
+    Open(0, 0, 1024, 768);
+    ASSERT_EQ(1024, scene_.frameWidth);
+    ASSERT_EQ(768, scene_.frameHeight);
+    EXPECT_FALSE(scene_.m_bAutoBlack);
+    EXPECT_NE(0u, scene_.frameTimerId);
+    EXPECT_NE(0u, scene_.effectTimerId);
+    for (int y = 0; y < 768; ++y)
+        for (int x = 0; x < 1024; ++x)
+            ASSERT_EQ(desktop[y * 1024 + x], scene_.backgroundSurface.Row(y)[x]) << x << "," << y;
+    // The first frame, before any drop, is the desktop itself.
+    EXPECT_EQ(desktop, ReadScreen(0, 0, 1024, 768));
+
+    // Once the water moves, the screen still shows exactly the frame. The timers stop
+    // first, so that the frame stays the one painted while the display catches up.
+    Pump(300);
+    scene_.KillTimer(scene_.frameTimerId);
+    scene_.KillTimer(scene_.effectTimerId);
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump(200);
+    const std::vector<uint16_t> shown = ReadScreen(0, 0, 1024, 768);
+    size_t moved = 0;
+    for (int y = 0; y < 768; ++y)
+        for (int x = 0; x < 1024; ++x) {
+            ASSERT_EQ(scene_.frameSurface.Row(y)[x], shown[y * 1024 + x]) << x << "," << y;
+            moved += shown[y * 1024 + x] != desktop[y * 1024 + x];
+        }
+    EXPECT_GT(moved, 0u);
+}
+
+TEST_F(Scene, FrameWidthIsRoundedUpToAMultipleOf4AndThePictureStretched)
+{
+    // Every pixel of the 16-bit picture holds its column, copied unchanged by the reader.
+    bmp_builder::BmpImage image;
+    image.width = 1366;
+    image.height = 2;
+    image.bitCount = 16;
+    for (int row = 0; row < 2; ++row) {
+        std::vector<uint8_t> bytes;
+        for (int x = 0; x < 1366; ++x) {
+            bytes.push_back(static_cast<uint8_t>(x));
+            bytes.push_back(static_cast<uint8_t>(x >> 8));
+        }
+        image.rows.push_back(bytes);
+    }
+    settings_.pictureFile = WriteFile("columns.bmp", bmp_builder::BuildBmp(image));
+
+    Open(0, 0, 1366, 768);
+    ASSERT_EQ(1368, scene_.frameWidth);
+    EXPECT_EQ(1368, scene_.heightMapA.width);
+    std::vector<int> shown(1366, 0);
+    for (int x = 0; x < 1368; ++x) ++shown[scene_.backgroundSurface.Row(400)[x]];
+    EXPECT_EQ(2, shown[0]);
+    EXPECT_EQ(2, shown[683]);
+    EXPECT_EQ(1, shown[682]);
+    DestroyWindow(window_);
+
+    window_ = nullptr;
+    Open(0, 0, 1021, 700);
+    EXPECT_EQ(1024, scene_.frameWidth);
+    EXPECT_EQ(700, scene_.frameHeight);
+}
+
+TEST_F(Scene, OwnPictureLoadsByItsEndingInAnyCase)
+{
+    settings_.pictureFile = CopyFixture(LAKEGLASS_TEST_DATA "/baseline.jpg", "LAKE.JPG");
+    Open(0, 0, 1024, 768);
+    EXPECT_EQ(1024, scene_.frameWidth);
+    EXPECT_NE(0u, scene_.effectTimerId);
+    // The 32 x 8 picture's first block is red, stretched over the top left of the screen.
+    EXPECT_EQ(0xF800, scene_.backgroundSurface.Row(10)[10] & 0xF800);
+}
+
+// A picture that cannot be used leaves a black window with no animation.
+TEST_F(Scene, UnusablePicturesLeaveABlackStillWindow)
+{
+    const std::string jpeg = CopyFixture(LAKEGLASS_TEST_DATA "/baseline.jpg", "lake.jpeg");
+    const std::string jpegAsBmp = CopyFixture(LAKEGLASS_TEST_DATA "/baseline.jpg", "lake.bmp");
+    for (const std::string& path : {jpeg, jpegAsBmp, std::string("C:\\no\\such\\picture.jpg")}) {
+        SCOPED_TRACE(path);
+        settings_.pictureFile = path;
+        Open(0, 0, 1024, 768);
+        ExpectStillAndBlack();
+        DestroyWindow(window_);
+        window_ = nullptr;
+    }
+}
+
+TEST_F(Scene, WindowLowerThanTheDisplayRunsFancyAloneAndSavesNothing)
+{
+    settings_.useSnapshot = 1;
+    Open(100, 100, 152, 112);
+    EXPECT_EQ(EFFECT_FANCY, scene_.settings.effectMask);
+    EXPECT_EQ(152, scene_.frameWidth);
+    SaverSettings stored = DefaultSaverSettings();
+    LoadSaverSettings(&stored);
+    EXPECT_EQ(EFFECT_RAIN | EFFECT_REBOUND | EFFECT_FANCY, stored.effectMask);
+}
+
+TEST_F(Scene, WallpaperModeShowsThePathTheSystemReports)
+{
+    bmp_builder::BmpImage image;
+    image.width = 2;
+    image.height = 1;
+    image.rows.push_back({0, 0, 255, 0, 0, 255});  // two red pixels
+    const std::string wallpaper = WriteFile("wallpaper.bmp", bmp_builder::BuildBmp(image));
+    char saved[MAX_PATH + 1] = {};
+    SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, saved, 0);
+    ASSERT_TRUE(SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(wallpaper.c_str()),
+                                      SPIF_UPDATEINIFILE));
+    settings_.useWallpaper = 1;
+    settings_.pictureFile = "C:\\stored\\picture.jpg";
+    Open(0, 0, 1024, 768);
+    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, saved, SPIF_UPDATEINIFILE);
+
+    EXPECT_EQ(wallpaper, scene_.settings.pictureFile);
+    EXPECT_EQ(0xF800, scene_.backgroundSurface.Row(700)[1000]);
+}
+
+// A window too low for water (two rows) still shows its picture, without stepping.
+TEST_F(Scene, FrameTooSmallForWaterShowsTheStillPicture)
+{
+    ShowPattern();
+    settings_.useSnapshot = 1;
+    Open(0, 0, 64, 2);
+    EXPECT_EQ(64, scene_.frameWidth);
+    EXPECT_EQ(0u, scene_.effectTimerId);
+    EXPECT_EQ(ReadScreen(0, 0, 64, 2)[10], scene_.backgroundSurface.Row(0)[10]);
+    EXPECT_FALSE(scene_.m_bAutoBlack);
+}
+
+TEST_F(Scene, DestructionStopsTimersFreesSurfacesAndIgnoresLateTicks)
+{
+    settings_.useSnapshot = 1;
+    Open(0, 0, 1024, 768);
+    Pump(100);
+    DestroyWindow(window_);
+    window_ = nullptr;
+    EXPECT_EQ(nullptr, scene_.m_hWnd);
+    EXPECT_EQ(0u, scene_.frameTimerId);
+    EXPECT_EQ(0u, scene_.effectTimerId);
+    EXPECT_EQ(nullptr, scene_.frameSurface.bits);
+    EXPECT_EQ(nullptr, scene_.backgroundSurface.bits);
+    EXPECT_EQ(nullptr, scene_.heightMapA.bits);
+    EXPECT_EQ(nullptr, scene_.heightMapB.bits);
+    // Late ticks of either kind, and one with id 0, change nothing and touch nothing freed.
+    for (WPARAM id : {EFFECT_TIMER, FRAME_TIMER, UINT_PTR(0)})
+        AfxCallWndProc(&scene_, nullptr, WM_TIMER, id, 0);
+    EXPECT_EQ(nullptr, scene_.heightMapA.bits);
+}
+
+}  // namespace
