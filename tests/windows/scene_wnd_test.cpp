@@ -15,8 +15,10 @@
 
 #include "settings/store.h"
 #include "tests/bmp_builder.h"
+#include "tests/screen_capture.h"
 
-// Until the host's closing rules exist, unhandled scene messages go straight to the system.
+// The scene is tested on its own: its unhandled messages go straight to the system here,
+// not through the host's closing rules, which would close the window on the first input.
 LRESULT SaverDefaultProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     return DefWindowProcA(hWnd, message, wParam, lParam);
@@ -74,21 +76,8 @@ uint16_t To565(uint32_t bgrx)
 // frame 16, and reducing keeps exactly the bits the frame had).
 std::vector<uint16_t> ReadScreen(int x, int y, int width, int height)
 {
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, section);
-    BitBlt(memory, 0, 0, width, height, screen, x, y, SRCCOPY);
-    GdiFlush();
-    std::vector<uint16_t> pixels(static_cast<size_t>(width) * height);
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = To565(static_cast<uint32_t*>(bits)[i]);
-    SelectObject(memory, previous);
-    DeleteObject(section);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    std::vector<uint16_t> pixels;
+    for (uint32_t pixel : CaptureScreen(x, y, width, height)) pixels.push_back(To565(pixel));
     return pixels;
 }
 

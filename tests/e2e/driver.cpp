@@ -1,0 +1,188 @@
+// The end-to-end tests' driver: processes, windows, input and the screen.
+#include "tests/e2e/driver.h"
+
+#include <filesystem>
+#include <random>
+
+#include "tests/screen_capture.h"
+
+namespace driver {
+
+Saver::~Saver()
+{
+    if (!process.hProcess) return;
+    if (Running()) {
+        TerminateProcess(process.hProcess, 99);
+        WaitForSingleObject(process.hProcess, 5000);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+bool Saver::Running() const
+{
+    return process.hProcess && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD Saver::WaitExit(DWORD milliseconds) const
+{
+    const DWORD start = GetTickCount();
+    // Messages keep flowing meanwhile, so windows of this process stay responsive.
+    while (Running() && GetTickCount() - start < milliseconds) Pump(10);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process.hProcess, &code);
+    return code;
+}
+
+Saver Start(const std::string& arguments, const std::string& program,
+            const std::vector<std::string>& environment)
+{
+    // The given entries replace this process's entries of the same name.
+    const auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=', 1)); };
+    std::string block;
+    char* inherited = GetEnvironmentStringsA();
+    for (const char* at = inherited; *at; at += strlen(at) + 1) {
+        bool replaced = false;
+        for (const std::string& entry : environment) replaced |= nameOf(entry) == nameOf(at);
+        if (!replaced) block.append(at).push_back('\0');
+    }
+    FreeEnvironmentStringsA(inherited);
+    for (const std::string& entry : environment) block.append(entry).push_back('\0');
+    block.push_back('\0');
+
+    std::string commandLine = "\"" + program + "\" " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    Saver saver;
+    const std::string directory = std::filesystem::path(program).parent_path().string();
+    CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, &block[0],
+                   directory.c_str(), &startup, &saver.process);
+    return saver;
+}
+
+HWND WaitForWindow(const char* className, const char* title, DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        HWND found = FindWindowA(className, title);
+        if (found || GetTickCount() - start >= milliseconds) return found;
+        Pump(20);
+    }
+}
+
+void Pump(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(5);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+void PressKey(WORD virtualKey)
+{
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = virtualKey;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+}
+
+void MoveCursorTo(int x, int y)
+{
+    SetCursorPos(x, y);
+}
+
+void Click(int x, int y)
+{
+    MoveCursorTo(x, y);
+    INPUT buttons[2] = {};
+    buttons[0].type = buttons[1].type = INPUT_MOUSE;
+    buttons[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    buttons[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, buttons, sizeof(INPUT));
+}
+
+std::vector<uint32_t> ReadScreen(int x, int y, int width, int height)
+{
+    return CaptureScreen(x, y, width, height);
+}
+
+namespace {
+
+LRESULT CALLBACK PatternProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_PAINT) return DefWindowProcA(hWnd, message, wParam, lParam);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hWnd, &ps);
+    RECT client;
+    GetClientRect(hWnd, &client);
+    const COLORREF colours[] = {RGB(200, 40, 40), RGB(40, 200, 40), RGB(40, 40, 200),
+                                RGB(230, 230, 230), RGB(200, 120, 40)};
+    for (int band = 0; band * 48 < client.right; ++band) {
+        HBRUSH brush = CreateSolidBrush(colours[band % 5]);
+        RECT r = {band * 48, 0, band * 48 + 48, client.bottom};
+        FillRect(dc, &r, brush);
+        DeleteObject(brush);
+    }
+    EndPaint(hWnd, &ps);
+    return 0;
+}
+
+}  // namespace
+
+HWND ShowPattern(int x, int y, int width, int height)
+{
+    WNDCLASSA pattern = {};
+    pattern.lpfnWndProc = PatternProc;
+    pattern.hInstance = GetModuleHandleA(nullptr);
+    pattern.lpszClassName = "LakeglassDesktopPattern";
+    RegisterClassA(&pattern);
+    HWND window = CreateWindowExA(0, pattern.lpszClassName, "", WS_POPUP | WS_VISIBLE, x, y, width,
+                                  height, nullptr, nullptr, pattern.hInstance, nullptr);
+    UpdateWindow(window);
+    Pump(100);
+    return window;
+}
+
+void SetUserDword(const char* key, const char* name, DWORD value)
+{
+    HKEY handle;
+    RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr);
+    RegSetValueExA(handle, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    RegCloseKey(handle);
+}
+
+void SetUserString(const char* key, const char* name, const char* value)
+{
+    HKEY handle;
+    RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr);
+    RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                   static_cast<DWORD>(strlen(value) + 1));
+    RegCloseKey(handle);
+}
+
+void DeleteUserValue(const char* key, const char* name)
+{
+    HKEY handle;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_WRITE, &handle) != ERROR_SUCCESS) return;
+    RegDeleteValueA(handle, name);
+    RegCloseKey(handle);
+}
+
+std::string CopyProgramToTemp(const std::string& name)
+{
+    std::random_device random;
+    const std::filesystem::path directory =
+        std::filesystem::temp_directory_path() / ("lakeglass-" + std::to_string(random()));
+    std::filesystem::create_directories(directory);
+    const std::filesystem::path copy = directory / name;
+    std::filesystem::copy_file(LAKEGLASS_SCR, copy);
+    return copy.string();
+}
+
+}  // namespace driver

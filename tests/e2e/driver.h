@@ -1,0 +1,58 @@
+// What the end-to-end tests need to drive the built Lakeglass.scr as the system would:
+// start it with a command line, find its windows, give it real input, read the screen
+// and wait for its exit code.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace driver {
+
+// A started copy of the program; the process is ended when the record goes, if it still runs.
+struct Saver {
+    PROCESS_INFORMATION process = {};
+    Saver() = default;
+    Saver(const Saver&) = delete;
+    Saver& operator=(const Saver&) = delete;
+    Saver(Saver&& other) noexcept : process(other.process) { other.process = {}; }
+    ~Saver();
+    bool Running() const;
+    // The exit code once the process ended within the time, else STILL_ACTIVE.
+    DWORD WaitExit(DWORD milliseconds) const;
+};
+
+// Starts `program` (the built Lakeglass.scr unless another copy is named) with the
+// argument text, in the program's directory; `environment` adds or replaces NAME=value
+// entries.
+Saver Start(const std::string& arguments, const std::string& program = LAKEGLASS_SCR,
+            const std::vector<std::string>& environment = {});
+
+// Waits for a top-level window of the class and title (any title when null).
+HWND WaitForWindow(const char* className, const char* title, DWORD milliseconds);
+
+// Pumps this thread's messages for the time.
+void Pump(DWORD milliseconds);
+
+// Real input through the system's input queue.
+void PressKey(WORD virtualKey);
+void MoveCursorTo(int x, int y);
+void Click(int x, int y);
+
+// The screen's pixels in a rectangle as 0xRRGGBB.
+std::vector<uint32_t> ReadScreen(int x, int y, int width, int height);
+
+// A visible top-level window that paints coloured bands, as a desktop to take a snapshot of.
+HWND ShowPattern(int x, int y, int width, int height);
+
+// Stores or removes a value under the current user's key for this test's settings.
+void SetUserDword(const char* key, const char* name, DWORD value);
+void SetUserString(const char* key, const char* name, const char* value);
+void DeleteUserValue(const char* key, const char* name);
+
+// A private directory with a copy of the program, for tests that put components beside it.
+std::string CopyProgramToTemp(const std::string& name);
+
+}  // namespace driver
