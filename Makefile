@@ -8,14 +8,20 @@ FUZZ     := build/fuzz
 JOBS     ?= 2
 FUZZ_SECONDS ?= 180
 
-.PHONY: test bootstrap native windows windows32 windows64 test-native test-sanitize \
-        test-fuzz test-windows bench fuzz clean
+.PHONY: run test bootstrap native windows windows32 windows64 saver test-native \
+        test-sanitize test-fuzz test-windows test-dist dist bench bench-saver soak fuzz clean
+
+# Starts the saver full screen under Wine: on this machine's display when it has one,
+# else on a private one, with screenshots in build/screenshots.
+run: bootstrap saver
+	scripts/run-saver
 
 test: bootstrap
 	$(MAKE) native windows
 	$(MAKE) test-native
 	$(MAKE) test-sanitize
 	$(MAKE) test-fuzz
+	$(MAKE) test-dist
 	$(MAKE) test-windows
 
 bootstrap:
@@ -27,6 +33,15 @@ native:
 	cmake --build $(NATIVE) -j $(JOBS)
 
 windows: windows32 windows64
+
+# Only the two programs, without the tests.
+saver:
+	cmake -S . -B $(WINDOWS32) --no-warn-unused-cli -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+	cmake --build $(WINDOWS32) -j $(JOBS) --target lakeglass_scr
+	cmake -S . -B $(WINDOWS64) --no-warn-unused-cli -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+	cmake --build $(WINDOWS64) -j $(JOBS) --target lakeglass_scr
 
 # Lakeglass for 32-bit Windows.
 windows32:
@@ -53,6 +68,13 @@ test-sanitize:
 test-windows:
 	scripts/test-windows
 
+# build/dist/Lakeglass-<version>.zip with both programs, an install note and the licence.
+dist: bootstrap saver
+	scripts/make-dist
+
+test-dist: dist
+	scripts/check-dist
+
 # The BMP reader under AddressSanitizer and UndefinedBehaviorSanitizer: a bounded,
 # deterministic sweep in every test run.
 test-fuzz:
@@ -77,6 +99,14 @@ bench:
 	cmake -S . -B $(BENCH) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BENCH) -j $(JOBS)
 	for program in $(BENCH)/bench/*_bench; do $$program || exit 1; done
+
+# The whole saver's CPU time per frame under Wine at 1024x768 and 1920x1080.
+bench-saver: bootstrap saver
+	scripts/bench-saver
+
+# Ten minutes of the saver with its handles and memory recorded each minute.
+soak: bootstrap windows64
+	scripts/with-wine /usr/lib/wine/wine64 $(WINDOWS64)/tests/saver_soak.exe $(WINDOWS64)/Lakeglass.scr 10
 
 clean:
 	rm -rf $(NATIVE) $(WINDOWS32) $(WINDOWS64) $(SANITIZE) $(BENCH) $(FUZZ)

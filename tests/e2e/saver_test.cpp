@@ -1,6 +1,10 @@
 // The saver and preview modes as the system starts them: the full-screen window and its
 // closing rules, the single instance, the preview inside a window of the display settings,
 // and the requests that are refused with -1.
+
+// The per-window DPI awareness query needs the Windows 10 declarations.
+#define WINVER 0x0A00
+#define _WIN32_WINNT 0x0A00
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -51,6 +55,10 @@ TEST_F(Saver, FullScreenRipplesUntilAKeyAndRefusesASecondCopy)
     EXPECT_EQ(width, rect.right);
     EXPECT_EQ(height, rect.bottom);
     EXPECT_TRUE(GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    // Aware of each monitor's DPI, so a scaled display is not stretched as a bitmap and
+    // the frame has the screen's real pixel count, as the rectangle above shows.
+    EXPECT_EQ(DPI_AWARENESS_PER_MONITOR_AWARE,
+              GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(window)));
 
     Pump(1500);
     const std::vector<uint32_t> shown = ReadScreen(0, 0, width, height);
