@@ -156,6 +156,7 @@ protected:
         EXPECT_EQ(0u, scene_.frameTimerId);
         EXPECT_EQ(0u, scene_.effectTimerId);
         EXPECT_TRUE(scene_.m_bAutoBlack);
+        Pump(100);
         for (uint16_t pixel : ReadScreen(0, 0, 1024, 768)) ASSERT_EQ(0, pixel);
     }
 
@@ -297,6 +298,7 @@ TEST_F(Scene, FrameTooSmallForWaterShowsTheStillPicture)
     Open(0, 0, 64, 2);
     EXPECT_EQ(64, scene_.frameWidth);
     EXPECT_EQ(0u, scene_.effectTimerId);
+    Pump(200);  // the display catches up with what was painted
     EXPECT_EQ(ReadScreen(0, 0, 64, 2)[10], scene_.backgroundSurface.Row(0)[10]);
     EXPECT_FALSE(scene_.m_bAutoBlack);
 }
