@@ -95,6 +95,7 @@ void CSceneWnd::InitScene()
         ReleaseSurfaces();
         return;
     }
+    screenOutput.Prepare(frameWidth, frameHeight);
 
     // Without the maps, or on a frame too small for water, the still picture is all there is.
     if (!heightMapA.Create(frameWidth, frameHeight) || !heightMapB.Create(frameWidth, frameHeight))
@@ -126,8 +127,7 @@ void CSceneWnd::Draw(CDC* pDC)
                       frameWidth, frameHeight, reinterpret_cast<uint16_t*>(frameSurface.bits),
                       0, 0, frameSurface.pitch);
     }
-    SetDIBitsToDevice(pDC->GetSafeHdc(), 0, 0, frameWidth, frameHeight, 0, 0, 0, frameHeight,
-                      frameSurface.bits, FrameBitmapDescription(), DIB_RGB_COLORS);
+    screenOutput.Show(pDC->GetSafeHdc(), frameSurface);
 }
 
 void CSceneWnd::PlayClip(int resourceId) const
@@ -167,5 +167,6 @@ void CSceneWnd::OnDestroy()
         frameTimerId = 0;
     }
     field = RippleField();
+    screenOutput.Release();
     ReleaseSurfaces();
 }

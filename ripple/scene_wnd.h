@@ -9,6 +9,7 @@
 #include "gfx/surface.h"
 #include "ripple/effects.h"
 #include "ripple/field.h"
+#include "ripple/screen_output.h"
 #include "saver/screen_saver_wnd.h"
 #include "settings/settings.h"
 
@@ -50,6 +51,8 @@ public:
     UINT_PTR effectTimerId;
     EffectState effects;
     RippleField field;
+    // How frames reach the screen: converted here to 32 bits where that is exact.
+    ScreenOutput screenOutput;
     // Where the scene's random draws come from; the runtime's generator unless a test
     // replays a sequence.
     RandomSource random;
