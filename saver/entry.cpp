@@ -3,13 +3,13 @@
 #include <windows.h>
 
 #include "ripple/scene_wnd.h"
-#include "saver/bridge.h"
 #include "saver/host_main.h"
+#include "settings/settings_dlg.h"
 
 namespace {
 
 CSceneWnd theSceneWnd;
-CScreenSaverDlg theSettingsDlg(2003);
+CSettingsDlg theSettingsDlg;
 
 }  // namespace
 

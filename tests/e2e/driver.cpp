@@ -149,6 +149,23 @@ HWND ShowPattern(int x, int y, int width, int height)
     return window;
 }
 
+HWND ShowDisplaySettings(int x, int y, int clientWidth, int clientHeight)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "LakeglassDisplaySettings";
+    RegisterClassA(&windowClass);
+    RECT frame = {0, 0, clientWidth, clientHeight};
+    AdjustWindowRect(&frame, WS_OVERLAPPED | WS_CAPTION, FALSE);
+    HWND window = CreateWindowExA(0, windowClass.lpszClassName, "Display",
+                                  WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, x, y,
+                                  frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                  nullptr, windowClass.hInstance, nullptr);
+    Pump(100);
+    return window;
+}
+
 void SetUserDword(const char* key, const char* name, DWORD value)
 {
     HKEY handle;

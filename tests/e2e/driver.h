@@ -47,6 +47,10 @@ std::vector<uint32_t> ReadScreen(int x, int y, int width, int height);
 // A visible top-level window that paints coloured bands, as a desktop to take a snapshot of.
 HWND ShowPattern(int x, int y, int width, int height);
 
+// A captioned top-level window with a client area of the size, standing for the display
+// settings that own the dialog or hold the preview.
+HWND ShowDisplaySettings(int x, int y, int clientWidth, int clientHeight);
+
 // Stores or removes a value under the current user's key for this test's settings.
 void SetUserDword(const char* key, const char* name, DWORD value);
 void SetUserString(const char* key, const char* name, const char* value);

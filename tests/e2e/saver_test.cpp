@@ -103,28 +103,13 @@ TEST_F(Saver, ClickCloses)
     EXPECT_EQ(0u, saver.WaitExit(START_MS));
 }
 
-LRESULT CALLBACK HostProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcA(hWnd, message, wParam, lParam);
-}
-
 // The display settings' preview: a child of a small window, which only the parent's end
 // closes. Wine on a bare X display does not show a child window that another process
 // draws, so what the preview draws is checked with the scene's own tests (a window lower
 // than the display runs Fancy alone), not read back from the screen here.
 TEST_F(Saver, PreviewRipplesInsideItsParentUntilTheParentGoes)
 {
-    WNDCLASSA hostClass = {};
-    hostClass.lpfnWndProc = HostProc;
-    hostClass.hInstance = GetModuleHandleA(nullptr);
-    hostClass.lpszClassName = "LakeglassPreviewHost";
-    RegisterClassA(&hostClass);
-    RECT frame = {0, 0, 152, 112};
-    AdjustWindowRect(&frame, WS_OVERLAPPED | WS_CAPTION, FALSE);
-    HWND parent = CreateWindowExA(0, hostClass.lpszClassName, "Display", WS_OVERLAPPED | WS_CAPTION |
-                                  WS_VISIBLE, 300, 200, frame.right - frame.left,
-                                  frame.bottom - frame.top, nullptr, nullptr, hostClass.hInstance,
-                                  nullptr);
+    HWND parent = ShowDisplaySettings(300, 200, 152, 112);
     ASSERT_NE(nullptr, parent);
     Pump(100);
 

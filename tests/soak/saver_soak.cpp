@@ -86,7 +86,9 @@ int main(int argc, char** argv)
         }
         samples.push_back(Measure(saver.hProcess, saver.dwProcessId));
         const Sample& s = samples.back();
-        std::printf("%6d %8lu %14zu %14zu\n", minute, s.handles, s.workingSet, s.committed);
+        std::printf("%6d %8lu %14llu %14llu\n", minute, s.handles,
+                    static_cast<unsigned long long>(s.workingSet),
+                    static_cast<unsigned long long>(s.committed));
         std::fflush(stdout);
     }
 
