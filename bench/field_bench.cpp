@@ -1,6 +1,7 @@
-// Speed of the water step: the SSE2 step and the scalar reference on calm and on busy water
-// at three screen sizes, against a loop that only streams the bytes a step must touch.
-// After the runs a table gives each step's time relative to that loop of the same size.
+// Speed of the water step: every step this processor supports (the scalar reference, SSE2,
+// AVX2) on calm and on busy water at three screen sizes, against a loop that only streams
+// the bytes a step must touch. After the runs a table gives each step's time relative to
+// that loop of the same size.
 #include <benchmark/benchmark.h>
 #include <emmintrin.h>
 
@@ -31,6 +32,15 @@ struct Size {
 };
 
 const Size SIZES[] = {{640, 480}, {1920, 1080}, {3840, 2160}};
+
+struct PathEntry {
+    StepPath path;
+    const char* name;  // of its benchmarks
+    const char* column;
+};
+
+const PathEntry PATHS[] = {{STEP_SCALAR, "Scalar", "scalar"}, {STEP_SSE2, "Sse2", "sse2"},
+                           {STEP_AVX2, "Avx2", "avx2"}};
 
 // The four surfaces of the scene and the field over them. Busy water has drops falling
 // all over it and keeps getting new ones, as in the running saver.
@@ -75,7 +85,6 @@ struct Scene {
         if (busy)
             for (int d = 0; d < DROPS_PER_STEP; ++d) Drop();
     }
-    template <typename StepFunction>
     void Step(StepFunction step)
     {
         step(&field, reinterpret_cast<const uint16_t*>(background.bits), 0, 0, field.width,
@@ -133,7 +142,6 @@ Scene& SharedScene(Size size, SceneKind kind)
     return *scene;
 }
 
-template <typename StepFunction>
 void RunStep(benchmark::State& state, Size size, bool busy, StepFunction step)
 {
     Scene& scene = SharedScene(size, busy ? BUSY : CALM);
@@ -167,23 +175,34 @@ void PrintValue(double value, bool known, int width = 11)
         std::printf("%*s", width, "-");
 }
 
-// One line per size and kind of water; a step filtered out of the run shows as "-".
+// One line per size and kind of water: each path's time, then each path's time relative to
+// the streaming loop. A step filtered out of the run, or not supported, shows as "-".
 void PrintRatios(const CollectingReporter& reporter)
 {
-    std::printf("\n%-10s %-5s %10s %10s %10s %12s %12s\n", "size", "water", "sse2 ns", "scalar ns",
-                "stream ns", "sse2/stream", "scalar/sse2");
+    std::printf("\n%-10s %-5s", "size", "water");
+    for (const PathEntry& entry : PATHS)
+        std::printf(" %10s", (std::string(entry.column) + " ns").c_str());
+    std::printf(" %10s", "stream ns");
+    for (const PathEntry& entry : PATHS)
+        std::printf(" %12s", (std::string(entry.column) + "/stream").c_str());
+    std::printf("\n");
     for (Size size : SIZES) {
         const std::string name = SizeName(size);
         const double samples = double(size.width) * size.height;
+        const double stream = reporter.Seconds("Stream/" + name);
         for (const char* water : {"calm", "busy"}) {
-            const double stream = reporter.Seconds("Stream/" + name);
-            const double simd = reporter.Seconds("Sse2/" + name + "/" + water);
-            const double scalar = reporter.Seconds("Scalar/" + name + "/" + water);
-            if (stream <= 0 && simd <= 0 && scalar <= 0) continue;
+            std::vector<double> seconds;
+            bool any = stream > 0;
+            for (const PathEntry& entry : PATHS) {
+                const std::string run = std::string(entry.name) + "/" + name + "/" + water;
+                seconds.push_back(reporter.Seconds(run));
+                any = any || seconds.back() > 0;
+            }
+            if (!any) continue;
             std::printf("%-10s %-5s", name.c_str(), water);
-            for (double seconds : {simd, scalar, stream}) PrintValue(seconds / samples * 1e9, seconds > 0);
-            PrintValue(simd / stream, simd > 0 && stream > 0, 13);
-            PrintValue(scalar / simd, scalar > 0 && simd > 0, 13);
+            for (double path : seconds) PrintValue(path / samples * 1e9, path > 0);
+            PrintValue(stream / samples * 1e9, stream > 0);
+            for (double path : seconds) PrintValue(path / stream, path > 0 && stream > 0, 13);
             std::printf("\n");
         }
     }
@@ -200,19 +219,18 @@ int main(int argc, char** argv)
         const std::string name = SizeName(size);
         benchmark::RegisterBenchmark(("Stream/" + name).c_str(), RunStream, size)
             ->Unit(benchmark::kMillisecond);
-        for (bool busy : {false, true}) {
-            const std::string suffix = name + (busy ? "/busy" : "/calm");
-            benchmark::RegisterBenchmark(("Sse2/" + suffix).c_str(),
-                                         [size, busy](benchmark::State& state) {
-                                             RunStep(state, size, busy, StepAndRender);
-                                         })
-                ->Unit(benchmark::kMillisecond);
-            benchmark::RegisterBenchmark(("Scalar/" + suffix).c_str(),
-                                         [size, busy](benchmark::State& state) {
-                                             RunStep(state, size, busy, StepAndRenderScalar);
-                                         })
-                ->Unit(benchmark::kMillisecond);
-        }
+        for (bool busy : {false, true})
+            for (const PathEntry& entry : PATHS) {
+                const StepFunction step = StepForPath(entry.path);
+                if (!step) continue;
+                const std::string benchmarkName =
+                    std::string(entry.name) + "/" + name + (busy ? "/busy" : "/calm");
+                benchmark::RegisterBenchmark(benchmarkName.c_str(),
+                                             [size, busy, step](benchmark::State& state) {
+                                                 RunStep(state, size, busy, step);
+                                             })
+                    ->Unit(benchmark::kMillisecond);
+            }
     }
     return RunBenchmarksAndPrint(argc, argv, PrintRatios);
 }

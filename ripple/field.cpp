@@ -1,5 +1,6 @@
-// Setting up the water, stamping drops, and the plain scalar step: the readable statement
-// of the saturating 16-bit arithmetic that the SSE2 step reproduces lane by lane.
+// Setting up the water, stamping drops, the plain scalar step (the readable statement of
+// the saturating 16-bit arithmetic that the SIMD steps reproduce lane by lane), and the
+// choice among the steps by what the processor offers.
 #include "ripple/field.h"
 
 #include <algorithm>
@@ -158,4 +159,45 @@ void StepAndRenderScalar(RippleField* field, const uint16_t* background, int32_t
 
     // Phase 3.
     FinishStep(field);
+}
+
+bool StepPathSupported(StepPath path)
+{
+    switch (path) {
+    case STEP_SCALAR:
+    case STEP_SSE2:
+        return true;  // the whole program is built for SSE2
+    case STEP_AVX2:
+        // The runtime reports AVX2 only when the system also saves the 256-bit registers
+        // on a task switch (OSXSAVE set, and XCR0 enabling SSE and AVX state). The call to
+        // init makes the answer right even before the runtime's own constructors have run.
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2");
+    }
+    return false;
+}
+
+StepFunction StepForPath(StepPath path)
+{
+    if (!StepPathSupported(path)) return nullptr;
+    switch (path) {
+    case STEP_SCALAR: return StepAndRenderScalar;
+    case STEP_SSE2: return StepAndRenderSse2;
+    case STEP_AVX2: return StepAndRenderAvx2;
+    }
+    return nullptr;
+}
+
+StepPath ChosenStepPath()
+{
+    static const StepPath chosen = StepPathSupported(STEP_AVX2) ? STEP_AVX2 : STEP_SSE2;
+    return chosen;
+}
+
+void StepAndRender(RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
+                   int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
+                   int32_t framePitch)
+{
+    static const StepFunction step = StepForPath(ChosenStepPath());
+    step(field, background, x0, y0, w, h, frame, dx, dy, framePitch);
 }

@@ -36,18 +36,45 @@ int Init(RippleField* field, Surface* currentMap, Surface* previousMap, int32_t 
 void Stamp(RippleField* field, int32_t x, int32_t y, int32_t radius, int32_t height);
 
 // One step of the water with the refracted background drawn into the frame; field position
-// (x0, y0) lands on frame pixel (dx, dy). Runs the SSE2 implementation. A request that
+// (x0, y0) lands on frame pixel (dx, dy). Runs the step of ChosenStepPath(). A request that
 // does not fit (see StepRequestIsValid) changes nothing.
 void StepAndRender(RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
                    int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
                    int32_t framePitch);
 
-// The plain scalar step, the readable reference the SSE2 one must match bit for bit.
+typedef void (*StepFunction)(RippleField* field, const uint16_t* background, int32_t x0,
+                             int32_t y0, int32_t w, int32_t h, uint16_t* frame, int32_t dx,
+                             int32_t dy, int32_t framePitch);
+
+// The implementations of the step. All give the same frame and maps bit for bit; they differ
+// in speed and in what they ask of the processor.
+enum StepPath {
+    STEP_SCALAR,  // the readable reference
+    STEP_SSE2,    // every processor the program runs on
+    STEP_AVX2,    // gathers the refracted picture; where the processor and system offer AVX2
+};
+
+// True when this processor, and the system that saves its registers, can run the path.
+bool StepPathSupported(StepPath path);
+
+// The step of a path, or null where the path is not supported.
+StepFunction StepForPath(StepPath path);
+
+// The path StepAndRender takes: the fastest supported, chosen once on first use.
+StepPath ChosenStepPath();
+
+// The step of each path. StepAndRenderAvx2 must only run where StepPathSupported says so.
 void StepAndRenderScalar(RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
                          int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
                          int32_t framePitch);
+void StepAndRenderSse2(RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
+                       int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
+                       int32_t framePitch);
+void StepAndRenderAvx2(RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
+                       int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
+                       int32_t framePitch);
 
-// Pieces shared by the two steps.
+// Pieces shared by the steps.
 
 // A shift count outside 0..15 shifts as far as a 16-bit sample goes, leaving its sign.
 inline int32_t EffectiveShift(int32_t count)

@@ -1,6 +1,6 @@
 // The ripple field: setting up, stamping drops, the worked steps of the wave equation run
-// through both the scalar and the SSE2 step, and a randomized comparison that holds the
-// SSE2 step to the scalar one bit for bit, frame and maps.
+// through every step this processor supports, the choice of step, and a randomized
+// comparison that holds each SIMD step to the scalar one bit for bit, frame and maps.
 #include "ripple/field.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +11,6 @@
 #include <vector>
 
 namespace {
-
-typedef void (*StepFunction)(RippleField*, const uint16_t*, int32_t, int32_t, int32_t, int32_t,
-                             uint16_t*, int32_t, int32_t, int32_t);
 
 const uint16_t SENTINEL = 0xBEEF;
 
@@ -231,17 +228,32 @@ TEST(FieldStamp, ExtremeCentresAndRadiiDoNotOverflow)
 }
 
 // ---------------------------------------------------------------------------------------
-// The step, through both implementations
+// The step, through every implementation
 
-class FieldStep : public ::testing::TestWithParam<StepFunction> {};
+std::string PathName(const ::testing::TestParamInfo<StepPath>& info)
+{
+    return info.param == STEP_SCALAR ? "Scalar" : info.param == STEP_SSE2 ? "Sse2" : "Avx2";
+}
+
+// A path the processor does not support is skipped, not failed.
+class StepPathTest : public ::testing::TestWithParam<StepPath> {
+protected:
+    void SetUp() override
+    {
+        if (!StepPathSupported(GetParam())) GTEST_SKIP() << "not supported by this processor";
+    }
+    StepFunction Step() const { return StepForPath(GetParam()); }
+};
+
+class FieldStep : public StepPathTest {};
 
 TEST_P(FieldStep, DropSpreadsAsInTheWorkedExample)
 {
     Water water(8, 5, 4, 8);
     Stamp(&water.field, 3, 2, 1, 1536);
-    water.Step(GetParam());
+    water.Step(Step());
     ExpectHeights(water, {{3, 1, 720}, {2, 2, 720}, {4, 2, 720}, {3, 3, 720}});
-    water.Step(GetParam());
+    water.Step(Step());
     ExpectHeights(water, {{2, 1, 675}, {4, 1, 675}, {2, 3, 675}, {4, 3, 675},
                           {1, 2, 338}, {5, 2, 338}, {3, 2, -90}});
 }
@@ -250,7 +262,7 @@ TEST_P(FieldStep, StepExchangesTheMaps)
 {
     Water water(8, 5, 4, 8);
     int16_t* before = water.field.current;
-    water.Step(GetParam());
+    water.Step(Step());
     EXPECT_EQ(before, water.field.previous);
     EXPECT_NE(before, water.field.current);
 }
@@ -259,7 +271,7 @@ TEST_P(FieldStep, SlopesRefractThePictureAsInTheWorkedExample)
 {
     Water water(8, 5, 4, 10);
     Stamp(&water.field, 3, 2, 1, 1536);
-    water.Step(GetParam());
+    water.Step(Step());
     EXPECT_EQ(water.Picture(1, 2), water.Shown(2, 2));  // gx = -2, half of it -1
     EXPECT_EQ(water.Picture(4, 2), water.Shown(4, 2));  // gx = 1, half of it 0
     EXPECT_EQ(water.Picture(3, 4), water.Shown(3, 3));  // gy = 1
@@ -270,7 +282,7 @@ TEST_P(FieldStep, CalmWaterShowsThePictureAndStaysCalm)
 {
     Water water(12, 7, 4, 0);
     for (int step = 0; step < 3; ++step) {
-        water.Step(GetParam());
+        water.Step(Step());
         EXPECT_EQ(water.background, water.frame);
         for (int32_t i = 0; i < 84; ++i) {
             ASSERT_EQ(0, water.field.current[i]);
@@ -286,7 +298,7 @@ TEST_P(FieldStep, DampingShiftsOutsideTheRangeActAsFifteen)
         Water water(12, 7, damping, 4);
         Stamp(&water.field, 5, 3, 3, -20000);
         Stamp(&water.field, 8, 2, 2, 31000);
-        for (int step = 0; step < 4; ++step) water.Step(GetParam());
+        for (int step = 0; step < 4; ++step) water.Step(Step());
         std::vector<int16_t> heights(water.field.current, water.field.current + 84);
         if (reference.empty()) reference = heights;
         EXPECT_EQ(reference, heights) << "damping shift " << damping;
@@ -297,7 +309,7 @@ TEST_P(FieldStep, DampingShiftZeroBringsEveryHeightToZero)
 {
     Water water(12, 7, 0, 4);
     Stamp(&water.field, 5, 3, 3, -20000);
-    water.Step(GetParam());
+    water.Step(Step());
     ExpectHeights(water, {});
 }
 
@@ -322,7 +334,7 @@ TEST_P(FieldStep, SumsClipInTheOrderOfTheSamplesPosition)
         water.At(c.x + 1, 2) = int16_t(c.right);
     }
     water.field.previous[2 * 24 + 15] = -30000;  // 16383 + 30000 clips to 32767
-    water.Step(GetParam());
+    water.Step(Step());
     EXPECT_EQ(11383, water.At(4, 2));
     EXPECT_EQ(13883, water.At(9, 2));
     EXPECT_EQ(32767, water.At(15, 2));
@@ -336,7 +348,7 @@ TEST_P(FieldStep, GroupsStraddlingTheRectangleShowTheStillPicture)
     // Columns 2..9 of rows 2..4: only the group of columns 4..7 lies inside.
     const int32_t pitch = 2 * 10;
     std::vector<uint16_t> frame(10 * 5, SENTINEL);
-    GetParam()(&water.field, water.background.data(), 2, 2, 8, 3, frame.data(), 1, 1, pitch);
+    Step()(&water.field, water.background.data(), 2, 2, 8, 3, frame.data(), 1, 1, pitch);
     bool refracted = false;
     for (int32_t y = 2; y <= 4; ++y)
         for (int32_t x = 2; x <= 9; ++x) {
@@ -355,18 +367,19 @@ TEST_P(FieldStep, GroupsStraddlingTheRectangleShowTheStillPicture)
 }
 
 // The range test is on the linear index: the first and last pixel of the picture may be
-// shown, one before or after is refused. Wide fields compute the source another way.
+// shown, one before or after is refused. At width 32 the samples lie in whole registers of
+// every SIMD step; wide fields compute the source another way.
 TEST_P(FieldStep, SourcesJustInsideThePictureAreShownAndJustOutsideRefused)
 {
-    for (int32_t width : {8, 32772}) {
+    for (int32_t width : {8, 32, 32772}) {
         const int32_t last = width * 5 - 1;
         {   // sample (W - 4, 3): one row down and hx = 3 or 4 columns right
             Water inside(width, 5, 4, 0), outside(width, 5, 4, 0);
             inside.At(width - 4, 2) = outside.At(width - 4, 2) = 1;
             inside.At(width - 5, 3) = 6;
             outside.At(width - 5, 3) = 8;
-            inside.Step(GetParam());
-            outside.Step(GetParam());
+            inside.Step(Step());
+            outside.Step(Step());
             EXPECT_EQ(inside.background[last], inside.Shown(width - 4, 3)) << width;
             EXPECT_EQ(outside.Picture(width - 4, 3), outside.Shown(width - 4, 3)) << width;
         }
@@ -374,8 +387,8 @@ TEST_P(FieldStep, SourcesJustInsideThePictureAreShownAndJustOutsideRefused)
             Water inside(width, 5, 4, 0), outside(width, 5, 4, 0);
             inside.At(0, 2) = outside.At(0, 2) = 1;
             outside.At(1, 1) = 2;
-            inside.Step(GetParam());
-            outside.Step(GetParam());
+            inside.Step(Step());
+            outside.Step(Step());
             EXPECT_EQ(inside.background[0], inside.Shown(0, 1)) << width;
             EXPECT_EQ(outside.Picture(0, 1), outside.Shown(0, 1)) << width;
         }
@@ -387,7 +400,7 @@ TEST_P(FieldStep, TopAndBottomRowsShowTheStillPicture)
     Water water(12, 6, 4, 0);
     for (int32_t y = 1; y <= 4; ++y)
         for (int32_t x = 0; x < 12; ++x) water.At(x, y) = int16_t((x * 5 + y * 3) % 7 * 900 - 3000);
-    water.Step(GetParam());
+    water.Step(Step());
     for (int32_t x = 0; x < 12; ++x) {
         EXPECT_EQ(water.Picture(x, 0), water.Shown(x, 0));
         EXPECT_EQ(water.Picture(x, 5), water.Shown(x, 5));
@@ -402,7 +415,7 @@ TEST_P(FieldStep, RequestsThatDoNotFitChangeNothing)
     const int16_t* current = water.field.current;
     uint16_t* frame = water.frame.data();
     const uint16_t* picture = water.background.data();
-    StepFunction step = GetParam();
+    StepFunction step = Step();
     step(&water.field, picture, 0, 0, 6, 5, frame, 0, 0, 16);       // w not a multiple of 4
     step(&water.field, picture, 0, 0, 0, 5, frame, 0, 0, 16);       // nothing to show
     step(&water.field, picture, 4, 0, 8, 5, frame, 0, 0, 16);       // past the right edge
@@ -422,14 +435,29 @@ TEST_P(FieldStep, RequestsThatDoNotFitChangeNothing)
     for (uint16_t pixel : water.frame) EXPECT_EQ(SENTINEL, pixel);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothSteps, FieldStep,
-                         ::testing::Values(&StepAndRenderScalar, &StepAndRender),
-                         [](const ::testing::TestParamInfo<StepFunction>& info) {
-                             return std::string(info.param == &StepAndRender ? "Sse2" : "Scalar");
-                         });
+INSTANTIATE_TEST_SUITE_P(EveryPath, FieldStep,
+                         ::testing::Values(STEP_SCALAR, STEP_SSE2, STEP_AVX2), PathName);
 
 // ---------------------------------------------------------------------------------------
-// The SSE2 step against the scalar one
+// Choosing the step
+
+TEST(FieldStepPath, TheFastestSupportedPathIsChosenAndOthersAreRefused)
+{
+    EXPECT_TRUE(StepPathSupported(STEP_SCALAR));
+    EXPECT_TRUE(StepPathSupported(STEP_SSE2));
+    EXPECT_EQ(StepPathSupported(STEP_AVX2) ? STEP_AVX2 : STEP_SSE2, ChosenStepPath());
+    EXPECT_EQ(&StepAndRenderScalar, StepForPath(STEP_SCALAR));
+    EXPECT_EQ(&StepAndRenderSse2, StepForPath(STEP_SSE2));
+    EXPECT_EQ(StepPathSupported(STEP_AVX2) ? &StepAndRenderAvx2 : nullptr, StepForPath(STEP_AVX2));
+
+    Water water(8, 5, 4, 8);
+    Stamp(&water.field, 3, 2, 1, 1536);
+    water.Step(StepAndRender);
+    ExpectHeights(water, {{3, 1, 720}, {2, 2, 720}, {4, 2, 720}, {3, 3, 720}});
+}
+
+// ---------------------------------------------------------------------------------------
+// Each SIMD step against the scalar one
 
 class Dice {
 public:
@@ -496,8 +524,9 @@ std::string Describe(const Scenario& s, int step)
            " refraction " + std::to_string(s.refraction) + " step " + std::to_string(step);
 }
 
-// Runs the scenario through both steps from identical maps and compares everything.
-void CompareSteps(Dice& dice, const Scenario& s, int steps)
+// Runs the scenario through the step and the scalar one from identical maps and compares
+// everything.
+void CompareSteps(StepFunction simdStep, Dice& dice, const Scenario& s, int steps)
 {
     Water simd(s.width, s.height, s.damping, s.refraction);
     Water scalar(s.width, s.height, s.damping, s.refraction);
@@ -533,8 +562,8 @@ void CompareSteps(Dice& dice, const Scenario& s, int steps)
             Stamp(&scalar.field, x, y, radius, height);
         }
         std::vector<uint16_t> frameSimd(frameSize, SENTINEL), frameScalar(frameSize, SENTINEL);
-        StepAndRender(&simd.field, simd.background.data(), s.x0, s.y0, s.w, s.h, frameSimd.data(),
-                      s.dx, s.dy, 2 * s.pitchPixels);
+        simdStep(&simd.field, simd.background.data(), s.x0, s.y0, s.w, s.h, frameSimd.data(), s.dx,
+                 s.dy, 2 * s.pitchPixels);
         StepAndRenderScalar(&scalar.field, scalar.background.data(), s.x0, s.y0, s.w, s.h,
                             frameScalar.data(), s.dx, s.dy, 2 * s.pitchPixels);
         const std::string where = Describe(s, step);
@@ -550,28 +579,36 @@ void CompareSteps(Dice& dice, const Scenario& s, int steps)
     }
 }
 
-TEST(FieldSse2, MatchesTheScalarStepOnSmallFields)
+class FieldSimd : public StepPathTest {};
+
+// Widths leave every remainder of 4, 8 and 12 samples after whole 16-lane registers, with
+// none, one or more registers before it.
+TEST_P(FieldSimd, MatchesTheScalarStepOnSmallFields)
 {
-    const int32_t sizes[][2] = {{4, 3},  {8, 3},  {4, 5},   {8, 5},  {12, 7},  {16, 4},
-                                {20, 9}, {28, 6}, {64, 33}, {100, 50}, {36, 17}, {44, 3}};
+    const int32_t sizes[][2] = {{4, 3},   {8, 3},   {4, 5},    {8, 5},   {12, 7},  {16, 4},
+                                {20, 9},  {28, 6},  {64, 33},  {100, 50}, {36, 17}, {44, 3},
+                                {24, 5},  {40, 11}, {76, 13}};
     Dice dice(20240611);
     for (const auto& size : sizes)
         for (int run = 0; run < 40; ++run) {
-            CompareSteps(dice, RandomScenario(dice, size[0], size[1]), dice.Range(1, 4));
+            CompareSteps(Step(), dice, RandomScenario(dice, size[0], size[1]), dice.Range(1, 4));
             if (HasFatalFailure()) return;
         }
 }
 
 // Past 32767 columns the displaced source no longer fits the packed 16-bit product and
 // takes another path; both sides of that bound must agree with the scalar step.
-TEST(FieldSse2, MatchesTheScalarStepOnVeryWideFields)
+TEST_P(FieldSimd, MatchesTheScalarStepOnVeryWideFields)
 {
     Dice dice(77);
     for (int32_t width : {32764, 32768, 32772})
         for (int run = 0; run < 4; ++run) {
-            CompareSteps(dice, RandomScenario(dice, width, run + 3), 2);
+            CompareSteps(Step(), dice, RandomScenario(dice, width, run + 3), 2);
             if (HasFatalFailure()) return;
         }
 }
+
+INSTANTIATE_TEST_SUITE_P(EverySimdPath, FieldSimd, ::testing::Values(STEP_SSE2, STEP_AVX2),
+                         PathName);
 
 }  // namespace
