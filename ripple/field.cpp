@@ -1,11 +1,16 @@
 // Setting up the water, stamping drops, the plain scalar step (the readable statement of
-// the saturating 16-bit arithmetic that the SIMD steps reproduce lane by lane), and the
-// choice among the steps by what the processor offers.
+// the saturating 16-bit arithmetic that the SIMD steps reproduce lane by lane), the
+// choice among the steps by what the processor offers, and the sharing of a step's rows
+// among worker threads where one core cannot keep up with the screen.
 #include "ripple/field.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include <utility>
+
+#include "ripple/step_bands.h"
 
 namespace {
 
@@ -38,13 +43,26 @@ bool MapFits(const Surface* map)
            2 * static_cast<int64_t>(map->width) * map->height <= INT32_MAX;
 }
 
+// Rows may be shared among up to this many bands; the choice at run time takes at most
+// MAX_CHOSEN_BANDS, one per hardware thread, beyond which the memory bus, not the cores,
+// sets the pace.
+const int MAX_STEP_BANDS = 16;
+const int MAX_CHOSEN_BANDS = 8;
+
+// A step is shared only when one core cannot finish it within a quarter of the 50 ms frame
+// period, judged by the median of the latest steps, and never on screens smaller than
+// 1920 x 1080 (the preview, ordinary monitors), where a single core always keeps up.
+const int64_t STEP_BUDGET_MICROS = 12500;
+const int32_t MIN_SHARED_SAMPLES = 1920 * 1080;
+const int TIMED_STEPS = 5;
+
 }  // namespace
 
 int Init(RippleField* field, Surface* currentMap, Surface* previousMap, int32_t dampingShift,
          int32_t refractionShift)
 {
     if (!field) return -1;
-    std::memset(field, 0, sizeof *field);
+    ReleaseField(field);
     if (!MapFits(currentMap) || !MapFits(previousMap) || currentMap->bits == previousMap->bits ||
         currentMap->width != previousMap->width || currentMap->height != previousMap->height)
         return -1;
@@ -65,6 +83,25 @@ int Init(RippleField* field, Surface* currentMap, Surface* previousMap, int32_t 
     FillSurface(currentMap, 0);
     FillSurface(previousMap, 0);
     return 0;
+}
+
+void ReleaseField(RippleField* field)
+{
+    if (!field) return;
+    StopStepBandPool(field);
+    std::memset(field, 0, sizeof *field);
+}
+
+int SetStepBands(RippleField* field, int count)
+{
+    if (!field) return 1;
+    StopStepBandPool(field);
+    field->stepBands = 1;
+    field->bandsSettled = count != 0;
+    field->timedSteps = 0;
+    count = std::min(count, MAX_STEP_BANDS);
+    if (count > 1 && StartStepBandPool(field, count)) field->stepBands = count;
+    return field->stepBands;
 }
 
 // The scan is clipped to the rows and columns that may be written before it starts, and
@@ -108,6 +145,16 @@ void CopyBackground(const RippleField* field, const uint16_t* background, int32_
     if (count > 0)
         std::memcpy(out, background + static_cast<intptr_t>(y) * field->width + x,
                     sizeof(uint16_t) * count);
+}
+
+void CopyStillRows(const RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
+                   int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
+                   int32_t framePitch)
+{
+    const int32_t last = field->height - 1;
+    if (y0 == 0) CopyBackground(field, background, x0, 0, w, FrameRow(frame, framePitch, dy) + dx);
+    if (y0 + h == field->height)
+        CopyBackground(field, background, x0, last, w, FrameRow(frame, framePitch, dy + last - y0) + dx);
 }
 
 void FinishStep(RippleField* field)
@@ -194,10 +241,88 @@ StepPath ChosenStepPath()
     return chosen;
 }
 
+namespace {
+
+// One shared step: the request, and the path's step, which each band runs on a copy of the
+// field's record that names its rows.
+struct SharedStep {
+    StepFunction step;
+    const RippleField* field;
+    const uint16_t* background;
+    int32_t x0, y0, w, h;
+    uint16_t* frame;
+    int32_t dx, dy, framePitch;
+    int32_t bands;
+};
+
+// Rows 1..H-2 cut into bands of nearly equal height.
+void StepOneBand(void* context, int band)
+{
+    const SharedStep& s = *static_cast<const SharedStep*>(context);
+    const int64_t rows = s.field->height - 2;
+    RippleField part = *s.field;
+    part.bandBegin = 1 + int32_t(rows * band / s.bands);
+    part.bandEnd = 1 + int32_t(rows * (band + 1) / s.bands);
+    if (part.bandBegin < part.bandEnd)
+        s.step(&part, s.background, s.x0, s.y0, s.w, s.h, s.frame, s.dx, s.dy, s.framePitch);
+}
+
+int HardwareThreads()
+{
+    static const int count = int(std::thread::hardware_concurrency());
+    return count;
+}
+
+// Keeps the durations of the latest steps, and starts the bands once their median is over
+// budget. Where no worker can be started the field stays on one thread for good.
+void WeighStep(RippleField* field, int64_t micros)
+{
+    field->stepMicros[field->timedSteps % TIMED_STEPS] = int32_t(std::min<int64_t>(micros, INT32_MAX));
+    if (++field->timedSteps < TIMED_STEPS) return;
+    int32_t latest[TIMED_STEPS];
+    std::copy(field->stepMicros, field->stepMicros + TIMED_STEPS, latest);
+    std::nth_element(latest, latest + TIMED_STEPS / 2, latest + TIMED_STEPS);
+    if (latest[TIMED_STEPS / 2] > STEP_BUDGET_MICROS)
+        SetStepBands(field, std::min(HardwareThreads(), MAX_CHOSEN_BANDS));
+}
+
+}  // namespace
+
+void StepAndRenderOnPath(StepPath path, RippleField* field, const uint16_t* background,
+                         int32_t x0, int32_t y0, int32_t w, int32_t h, uint16_t* frame,
+                         int32_t dx, int32_t dy, int32_t framePitch)
+{
+    static const StepFunction steps[] = {StepForPath(STEP_SCALAR), StepForPath(STEP_SSE2),
+                                         StepForPath(STEP_AVX2)};
+    const StepFunction step = path >= STEP_SCALAR && path <= STEP_AVX2 ? steps[path] : nullptr;
+    if (!step || !StepRequestIsValid(field, background, x0, y0, w, h, frame, dx, dy, framePitch))
+        return;
+    StepBandPool* pool =
+        field->stepBands > 1 && path != STEP_SCALAR ? FindStepBandPool(field) : nullptr;
+    if (pool) {
+        SharedStep shared{step, field, background, x0, y0, w, h, frame, dx, dy, framePitch,
+                          std::min({field->stepBands, pool->Bands(), field->height - 2})};
+        CopyStillRows(field, background, x0, y0, w, h, frame, dx, dy, framePitch);
+        pool->Run(shared.bands, StepOneBand, &shared);
+        FinishStep(field);
+        return;
+    }
+    const bool weighed = !field->bandsSettled && field->stepBands <= 1 && path != STEP_SCALAR &&
+                         field->sampleCount >= MIN_SHARED_SAMPLES && HardwareThreads() > 1;
+    if (!weighed) {
+        step(field, background, x0, y0, w, h, frame, dx, dy, framePitch);
+        return;
+    }
+    const std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    step(field, background, x0, y0, w, h, frame, dx, dy, framePitch);
+    WeighStep(field, std::chrono::duration_cast<std::chrono::microseconds>(
+                         std::chrono::steady_clock::now() - start).count());
+}
+
 void StepAndRender(RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
                    int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
                    int32_t framePitch)
 {
-    static const StepFunction step = StepForPath(ChosenStepPath());
-    step(field, background, x0, y0, w, h, frame, dx, dy, framePitch);
+    StepAndRenderOnPath(ChosenStepPath(), field, background, x0, y0, w, h, frame, dx, dy,
+                        framePitch);
 }

@@ -21,6 +21,17 @@ struct RippleField {
     int32_t refractionShift;  // "Ripple Depth"
     int32_t columnCursor;     // where the last step stopped: column 0 of row H - 1
     int32_t rowCursor;
+    // A copy of the record made for one band of a shared step has bandEnd above 0: its step
+    // then advances rows bandBegin..bandEnd-1 only, leaving the rest of the step to others.
+    int32_t bandBegin;
+    int32_t bandEnd;
+    // How many bands the rows of a step are shared among (0 or 1: the calling thread alone),
+    // whether that number is settled (set, or chosen once and for all), and the durations of
+    // the latest steps, in microseconds, that the choice is made from.
+    int32_t stepBands;
+    int32_t bandsSettled;
+    int32_t timedSteps;
+    int32_t stepMicros[5];
 };
 
 // Records the geometry of the two equal maps (the first becomes current) and clears both.
@@ -31,20 +42,27 @@ struct RippleField {
 int Init(RippleField* field, Surface* currentMap, Surface* previousMap, int32_t dampingShift,
          int32_t refractionShift);
 
+// Stops the worker threads of the field, if it has any, and leaves it empty. Init does the
+// same first; the owner calls this where it lets the field go.
+void ReleaseField(RippleField* field);
+
+// Shares the rows of every later step among count bands, each on its own thread but the
+// first, which is the thread that steps. 1 keeps the step on the calling thread; 0 returns
+// to the choice made at run time, where a step is shared only on screens too large for one
+// core. Returns the number of bands in use: 1 where no worker could be started.
+int SetStepBands(RippleField* field, int count);
+
 // Sets every sample of rows 1..H-2 inside the open disc of the radius to the low 16 bits of
 // the height.
 void Stamp(RippleField* field, int32_t x, int32_t y, int32_t radius, int32_t height);
 
 // One step of the water with the refracted background drawn into the frame; field position
-// (x0, y0) lands on frame pixel (dx, dy). Runs the step of ChosenStepPath(). A request that
-// does not fit (see StepRequestIsValid) changes nothing.
+// (x0, y0) lands on frame pixel (dx, dy). Runs the step of ChosenStepPath(), with its rows
+// shared among the field's bands (SetStepBands); the step has ended when it returns. A
+// request that does not fit (see StepRequestIsValid) changes nothing.
 void StepAndRender(RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
                    int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
                    int32_t framePitch);
-
-typedef void (*StepFunction)(RippleField* field, const uint16_t* background, int32_t x0,
-                             int32_t y0, int32_t w, int32_t h, uint16_t* frame, int32_t dx,
-                             int32_t dy, int32_t framePitch);
 
 // The implementations of the step. All give the same frame and maps bit for bit; they differ
 // in speed and in what they ask of the processor.
@@ -53,6 +71,16 @@ enum StepPath {
     STEP_SSE2,    // every processor the program runs on
     STEP_AVX2,    // gathers the refracted picture; where the processor and system offer AVX2
 };
+
+// StepAndRender with the step of the given path rather than the chosen one. The SIMD paths
+// share the rows among the field's bands; the scalar path always runs alone.
+void StepAndRenderOnPath(StepPath path, RippleField* field, const uint16_t* background,
+                         int32_t x0, int32_t y0, int32_t w, int32_t h, uint16_t* frame,
+                         int32_t dx, int32_t dy, int32_t framePitch);
+
+typedef void (*StepFunction)(RippleField* field, const uint16_t* background, int32_t x0,
+                             int32_t y0, int32_t w, int32_t h, uint16_t* frame, int32_t dx,
+                             int32_t dy, int32_t framePitch);
 
 // True when this processor, and the system that saves its registers, can run the path.
 bool StepPathSupported(StepPath path);
@@ -100,6 +128,12 @@ inline uint16_t* FrameRow(uint16_t* frame, int32_t framePitch, int32_t row)
 // Copies count background pixels of field row y from column x to the frame pixels at out.
 void CopyBackground(const RippleField* field, const uint16_t* background, int32_t x, int32_t y,
                     int32_t count, uint16_t* out);
+
+// Copies rows 0 and H - 1 of the picture to the frame where the rectangle holds them: the
+// water never moves there.
+void CopyStillRows(const RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
+                   int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
+                   int32_t framePitch);
 
 // Ends a step: records where the pass stopped and makes the map just written current.
 void FinishStep(RippleField* field);

@@ -295,25 +295,25 @@ RowState StepRow(const Pass<V>& pass, int32_t y, const RowTarget* target)
     return below.State();
 }
 
-// Rows 1..H-2. Rows 0 and 1 are surveyed before the pass, each row after them while stepping
-// the row above it. Row y may take the shorter sum when rows y - 1 and y are quiet, and the
+// Rows yBegin..yEnd-1 of 1..H-2. Rows yBegin - 1 and yBegin are surveyed before the pass,
+// each row after them while stepping the row above it. Row y may take the shorter sum when rows y - 1 and y are quiet, and the
 // first sample of row y + 1, right of its last, too. Still water costs nothing: where rows
 // y - 1 to y + 1 of the current map and row y of the previous one are all zero, the new
 // heights are zero as they stand and the picture is undisplaced.
 template <typename V, bool WIDE>
 void StepRows(const Pass<V>& p, const RippleField* field, const uint16_t* background, int32_t x0,
               int32_t y0, int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
-              int32_t framePitch)
+              int32_t framePitch, int32_t yBegin, int32_t yEnd)
 {
     RowTarget target;
     target.shift = intptr_t(dx) - x0;
     target.firstGroup = (x0 + 3) & ~3;
     target.lastGroup = (x0 + w - 4) & ~3;
     const bool anyGroup = target.firstGroup <= target.lastGroup;
-    RowState above = SurveyRow<V>(p.cur, p.width);
-    RowState here = SurveyRow<V>(p.cur + p.width, p.width);
+    RowState above = SurveyRow<V>(p.cur + (yBegin - 1) * p.width, p.width);
+    RowState here = SurveyRow<V>(p.cur + yBegin * p.width, p.width);
 
-    for (int32_t y = 1; y <= p.height - 2; ++y) {
+    for (int32_t y = yBegin; y < yEnd; ++y) {
         const bool drawn = y >= y0 && y - y0 < h;
         if (drawn) target.frameRow = FrameRow(frame, framePitch, dy + y - y0);
         const int16_t* rowBelow = p.cur + (y + 1) * p.width;
@@ -343,29 +343,33 @@ void StepRows(const Pass<V>& p, const RippleField* field, const uint16_t* backgr
     }
 }
 
-// The whole step with the lane type V, run by each instruction set's entry. On 32-bit
-// Windows a window procedure may be entered with a stack aligned to 4 bytes only, while
-// spilled SSE registers need 16, so the entries align it (functions that keep wider
-// registers on the stack align it further themselves).
+// On 32-bit Windows a window procedure, or a worker thread, may be entered with a stack
+// aligned to 4 bytes only, while spilled SSE registers need 16, so the entries align it
+// (functions that keep wider registers on the stack align it further themselves).
 #if defined(__i386__)
 #define FIELD_SIMD_ENTRY __attribute__((force_align_arg_pointer))
 #else
 #define FIELD_SIMD_ENTRY
 #endif
 
+// Rows yBegin..yEnd-1 of the step, a band of rows 1..H-2, for a request that has been
+// checked. A row reads the current map, the picture and its own row of the previous map and
+// writes only its own rows of the previous map and the frame, so bands may run at once.
 template <typename V>
-void Step(RippleField* field, const uint16_t* background, int32_t x0, int32_t y0, int32_t w,
-          int32_t h, uint16_t* frame, int32_t dx, int32_t dy, int32_t framePitch)
+void StepBand(const RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
+              int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy, int32_t framePitch,
+              int32_t yBegin, int32_t yEnd)
 {
-    if (!StepRequestIsValid(field, background, x0, y0, w, h, frame, dx, dy, framePitch)) return;
+    if (yBegin < 1) yBegin = 1;
+    if (yEnd > field->height - 1) yEnd = field->height - 1;
+    if (yBegin >= yEnd) return;
 
-    const int32_t height = field->height;
     Pass<V> p;
     p.cur = field->current;
     p.prev = field->previous;
     p.background = background;
     p.width = field->width;
-    p.height = height;
+    p.height = field->height;
     p.sampleCount = field->sampleCount;
     p.first = V::EveryGroup(-1, 0, 0, 0);
     p.middle = V::EveryGroup(0, -1, -1, 0);
@@ -373,18 +377,28 @@ void Step(RippleField* field, const uint16_t* background, int32_t x0, int32_t y0
     p.damping = _mm_cvtsi32_si128(EffectiveShift(field->dampingShift));
     p.refraction = _mm_cvtsi32_si128(EffectiveShift(field->refractionShift));
 
-    // Rows 0 and H - 1 never move: their frame pixels are the still picture.
-    if (y0 == 0) CopyBackground(field, background, x0, 0, w, FrameRow(frame, framePitch, dy) + dx);
-    if (y0 + h == height)
-        CopyBackground(field, background, x0, height - 1, w,
-                       FrameRow(frame, framePitch, dy + height - 1 - y0) + dx);
-
     // Past 2^15 - 1 columns the source index no longer comes from one 16-bit multiply-add.
     if (p.width <= INT16_MAX)
-        StepRows<V, false>(p, field, background, x0, y0, w, h, frame, dx, dy, framePitch);
+        StepRows<V, false>(p, field, background, x0, y0, w, h, frame, dx, dy, framePitch, yBegin, yEnd);
     else
-        StepRows<V, true>(p, field, background, x0, y0, w, h, frame, dx, dy, framePitch);
+        StepRows<V, true>(p, field, background, x0, y0, w, h, frame, dx, dy, framePitch, yBegin, yEnd);
+}
 
+// The whole step with the lane type V, run by each instruction set's entry; or, for a copy
+// of the record that names a band, the band's rows alone, the rest of the step being left to
+// whoever shares it out.
+template <typename V>
+void Step(RippleField* field, const uint16_t* background, int32_t x0, int32_t y0, int32_t w,
+          int32_t h, uint16_t* frame, int32_t dx, int32_t dy, int32_t framePitch)
+{
+    if (!StepRequestIsValid(field, background, x0, y0, w, h, frame, dx, dy, framePitch)) return;
+    if (field->bandEnd > 0) {
+        StepBand<V>(field, background, x0, y0, w, h, frame, dx, dy, framePitch, field->bandBegin,
+                    field->bandEnd);
+        return;
+    }
+    CopyStillRows(field, background, x0, y0, w, h, frame, dx, dy, framePitch);
+    StepBand<V>(field, background, x0, y0, w, h, frame, dx, dy, framePitch, 1, field->height - 1);
     FinishStep(field);
 }
 

@@ -44,6 +44,7 @@ CSceneWnd::CSceneWnd()
 
 CSceneWnd::~CSceneWnd()
 {
+    ReleaseField(&field);
     ReleaseSurfaces();
 }
 
@@ -166,7 +167,7 @@ void CSceneWnd::OnDestroy()
         KillTimer(frameTimerId);
         frameTimerId = 0;
     }
-    field = RippleField();
+    ReleaseField(&field);
     screenOutput.Release();
     ReleaseSurfaces();
 }

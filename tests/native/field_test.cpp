@@ -1,6 +1,7 @@
 // The ripple field: setting up, stamping drops, the worked steps of the wave equation run
 // through every step this processor supports, the choice of step, and a randomized
-// comparison that holds each SIMD step to the scalar one bit for bit, frame and maps.
+// comparison that holds each SIMD step to the scalar one bit for bit, frame and maps, alone
+// and with its rows shared among bands of worker threads.
 #include "ripple/field.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +9,10 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
+
+#include "ripple/step_bands.h"
 
 namespace {
 
@@ -44,6 +48,7 @@ struct Water {
         for (size_t i = 0; i < background.size(); ++i) background[i] = uint16_t(100 + i);
         frame.assign(background.size(), SENTINEL);
     }
+    ~Water() { ReleaseField(&field); }
 
     int16_t& At(int32_t x, int32_t y) { return field.current[y * field.width + x]; }
 
@@ -526,10 +531,11 @@ std::string Describe(const Scenario& s, int step)
 
 // Runs the scenario through the step and the scalar one from identical maps and compares
 // everything.
-void CompareSteps(StepFunction simdStep, Dice& dice, const Scenario& s, int steps)
+void CompareSteps(StepFunction simdStep, Dice& dice, const Scenario& s, int steps, int bands = 1)
 {
     Water simd(s.width, s.height, s.damping, s.refraction);
     Water scalar(s.width, s.height, s.damping, s.refraction);
+    ASSERT_EQ(bands, SetStepBands(&simd.field, bands));
     const int32_t count = s.width * s.height;
     // Still water, busy water, or still water with a few lone samples in either map, which
     // is where whole rows may be taken as still.
@@ -610,5 +616,102 @@ TEST_P(FieldSimd, MatchesTheScalarStepOnVeryWideFields)
 
 INSTANTIATE_TEST_SUITE_P(EverySimdPath, FieldSimd, ::testing::Values(STEP_SSE2, STEP_AVX2),
                          PathName);
+
+// ---------------------------------------------------------------------------------------
+// The step with its rows shared among bands
+
+template <StepPath PATH>
+void SharedStep(RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
+                int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy, int32_t framePitch)
+{
+    StepAndRenderOnPath(PATH, field, background, x0, y0, w, h, frame, dx, dy, framePitch);
+}
+
+class FieldBands : public ::testing::TestWithParam<std::tuple<StepPath, int>> {
+protected:
+    void SetUp() override
+    {
+        if (!StepPathSupported(Path())) GTEST_SKIP() << "not supported by this processor";
+    }
+    StepPath Path() const { return std::get<0>(GetParam()); }
+    int Bands() const { return std::get<1>(GetParam()); }
+    StepFunction Step() const
+    {
+        return Path() == STEP_SSE2 ? SharedStep<STEP_SSE2> : SharedStep<STEP_AVX2>;
+    }
+};
+
+// Heights 3 and 4 leave fewer rows to step than there are bands; odd heights leave bands
+// of unequal size.
+TEST_P(FieldBands, MatchTheScalarStepOnSmallAndOddFields)
+{
+    const int32_t sizes[][2] = {{4, 3}, {8, 4}, {12, 5}, {16, 7}, {20, 9}, {36, 17},
+                                {44, 3}, {64, 33}, {100, 50}, {76, 13}};
+    Dice dice(9103);
+    for (const auto& size : sizes)
+        for (int run = 0; run < 12; ++run) {
+            CompareSteps(Step(), dice, RandomScenario(dice, size[0], size[1]), dice.Range(1, 4),
+                         Bands());
+            if (HasFatalFailure()) return;
+        }
+}
+
+TEST_P(FieldBands, MatchTheScalarStepOnBusyWaterOverManySteps)
+{
+    Dice dice(5151);
+    for (int run = 0; run < 6; ++run) {
+        CompareSteps(Step(), dice, RandomScenario(dice, 256, 61 + 2 * run), 6, Bands());
+        if (HasFatalFailure()) return;
+    }
+}
+
+// The record is cleared and reused as the scene does it: the workers of one life must be
+// gone before the next begins, whichever of Init and ReleaseField ends it.
+TEST_P(FieldBands, FieldsStartAndStopTheirWorkersRepeatedly)
+{
+    Water water(64, 23, 4, 4);
+    for (int life = 0; life < 20; ++life) {
+        ASSERT_EQ(0, Init(&water.field, &water.a, &water.b, 4, 4));
+        EXPECT_EQ(nullptr, FindStepBandPool(&water.field));
+        ASSERT_EQ(Bands(), SetStepBands(&water.field, Bands()));
+        EXPECT_EQ(Bands() > 1, FindStepBandPool(&water.field) != nullptr);
+        for (int step = 0; step < 3; ++step) {
+            Stamp(&water.field, 5 + 7 * step, 3 + life % 15, 4, 1536 + life);
+            water.Step(Step());
+        }
+        EXPECT_NE(0, water.At(5, 3 + life % 15) | water.At(6, 3 + life % 15));
+        if (life % 2) ReleaseField(&water.field);
+    }
+    ReleaseField(&water.field);
+    EXPECT_EQ(nullptr, FindStepBandPool(&water.field));
+    EXPECT_EQ(nullptr, water.field.current);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EverySimdPath, FieldBands,
+    ::testing::Combine(::testing::Values(STEP_SSE2, STEP_AVX2), ::testing::Values(1, 2, 3, 7)),
+    [](const ::testing::TestParamInfo<std::tuple<StepPath, int>>& info) {
+        return std::string(std::get<0>(info.param) == STEP_SSE2 ? "Sse2" : "Avx2") +
+               std::to_string(std::get<1>(info.param)) + "Bands";
+    });
+
+// The preview and ordinary screens never need more than the calling thread, and a set count
+// is kept; 0 hands the choice back.
+TEST(FieldBandChoice, SmallFieldsStayOnOneThread)
+{
+    Water water(320, 240, 4, 4);
+    for (int step = 0; step < 30; ++step) {
+        Stamp(&water.field, 10 * step, 120, 6, 2000);
+        water.Step(StepAndRender);
+    }
+    EXPECT_GE(1, water.field.stepBands);
+    EXPECT_EQ(nullptr, FindStepBandPool(&water.field));
+    EXPECT_EQ(2, SetStepBands(&water.field, 2));
+    EXPECT_NE(nullptr, FindStepBandPool(&water.field));
+    EXPECT_EQ(1, SetStepBands(&water.field, 0));
+    EXPECT_EQ(nullptr, FindStepBandPool(&water.field));
+    EXPECT_EQ(1, SetStepBands(&water.field, 1));
+    EXPECT_EQ(1, SetStepBands(nullptr, 3));
+}
 
 }  // namespace
