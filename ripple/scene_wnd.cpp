@@ -24,9 +24,6 @@ const int32_t DROP_SOUND_CHANCE = 200;
 const int32_t RAIN_SOUND_CHANCE = 500;
 const int32_t CHANCE_HIT = 100;
 
-// Surface has no destructor; the scene releases what it holds.
-void ReleaseSurface(Surface* surface) { surface->Release(); }
-
 }  // namespace
 
 CSceneWnd::CSceneWnd()
@@ -65,10 +62,10 @@ EffectContext CSceneWnd::MakeEffectContext() const
 
 void CSceneWnd::ReleaseSurfaces()
 {
-    ReleaseSurface(&frameSurface);
-    ReleaseSurface(&backgroundSurface);
-    ReleaseSurface(&heightMapA);
-    ReleaseSurface(&heightMapB);
+    frameSurface.Release();
+    backgroundSurface.Release();
+    heightMapA.Release();
+    heightMapB.Release();
 }
 
 void CSceneWnd::InitScene()

@@ -168,27 +168,18 @@ HWND ShowDisplaySettings(int x, int y, int clientWidth, int clientHeight)
 
 void SetUserDword(const char* key, const char* name, DWORD value)
 {
-    HKEY handle;
-    RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr);
-    RegSetValueExA(handle, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-    RegCloseKey(handle);
+    RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_DWORD, &value, sizeof(value));
 }
 
 void SetUserString(const char* key, const char* name, const char* value)
 {
-    HKEY handle;
-    RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr);
-    RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                   static_cast<DWORD>(strlen(value) + 1));
-    RegCloseKey(handle);
+    RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_SZ, value,
+                    static_cast<DWORD>(strlen(value) + 1));
 }
 
 void DeleteUserValue(const char* key, const char* name)
 {
-    HKEY handle;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_WRITE, &handle) != ERROR_SUCCESS) return;
-    RegDeleteValueA(handle, name);
-    RegCloseKey(handle);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, key, name);
 }
 
 std::string CopyProgramToTemp(const std::string& name)
