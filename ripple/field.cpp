@@ -10,6 +10,7 @@
 #include <thread>
 #include <utility>
 
+#include "ripple/processor.h"
 #include "ripple/step_bands.h"
 
 namespace {
@@ -215,11 +216,7 @@ bool StepPathSupported(StepPath path)
     case STEP_SSE2:
         return true;  // the whole program is built for SSE2
     case STEP_AVX2:
-        // The runtime reports AVX2 only when the system also saves the 256-bit registers
-        // on a task switch (OSXSAVE set, and XCR0 enabling SSE and AVX state). The call to
-        // init makes the answer right even before the runtime's own constructors have run.
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2");
+        return ProcessorOffersAvx2();
     }
     return false;
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "ripple/field.h"
+#include "ripple/processor.h"
 
 // Everything that holds code here is a template over the lane type, and every lane type
 // lives in an unnamed namespace of its file. The instances are then private to the file that
@@ -342,15 +343,6 @@ void StepRows(const Pass<V>& p, const RippleField* field, const uint16_t* backgr
         here = below;
     }
 }
-
-// On 32-bit Windows a window procedure, or a worker thread, may be entered with a stack
-// aligned to 4 bytes only, while spilled SSE registers need 16, so the entries align it
-// (functions that keep wider registers on the stack align it further themselves).
-#if defined(__i386__)
-#define FIELD_SIMD_ENTRY __attribute__((force_align_arg_pointer))
-#else
-#define FIELD_SIMD_ENTRY
-#endif
 
 // Rows yBegin..yEnd-1 of the step, a band of rows 1..H-2, for a request that has been
 // checked. A row reads the current map, the picture and its own row of the previous map and

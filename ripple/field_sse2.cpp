@@ -67,7 +67,7 @@ struct Sse2 {
 
 }  // namespace
 
-FIELD_SIMD_ENTRY void StepAndRenderSse2(RippleField* field, const uint16_t* background,
+SIMD_ENTRY void StepAndRenderSse2(RippleField* field, const uint16_t* background,
                                        int32_t x0, int32_t y0, int32_t w, int32_t h,
                                        uint16_t* frame, int32_t dx, int32_t dy, int32_t framePitch)
 {

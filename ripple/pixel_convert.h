@@ -15,5 +15,11 @@ inline uint32_t ExpandRgb565(uint16_t pixel)
     return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
 }
 
-// `count` pixels, eight at a time with SSE2 and the rest one by one.
+// `count` pixels, with the widest of the expansions below that the processor runs; which
+// one is chosen once.
 void ExpandRgb565Row(const uint16_t* source, uint32_t* destination, size_t count);
+
+// The expansions, equal pixel for pixel: eight pixels at a time with SSE2, or sixteen with
+// AVX2 (only where ProcessorOffersAvx2), the rest one by one.
+void ExpandRgb565RowSse2(const uint16_t* source, uint32_t* destination, size_t count);
+void ExpandRgb565RowAvx2(const uint16_t* source, uint32_t* destination, size_t count);
