@@ -190,6 +190,22 @@ HWND WaitForChooser(HWND owner)
     return nullptr;
 }
 
+// Answers the chooser with the command, typing the path first when there is one, until the
+// chooser is gone: a chooser still setting itself up may clear its fields or miss the
+// command, so the answer is given again after a pause.
+bool AnswerChooser(HWND chooser, WPARAM command, const std::string& path = "")
+{
+    for (int attempt = 0; attempt < 10 && IsWindow(chooser); ++attempt) {
+        if (!path.empty()) {
+            SendDlgItemMessageA(chooser, 0x47C, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+            SendDlgItemMessageA(chooser, 0x480, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        }
+        PostMessageA(chooser, WM_COMMAND, command, 0);
+        for (int i = 0; i < 25 && IsWindow(chooser); ++i) Pump(20);
+    }
+    return !IsWindow(chooser);
+}
+
 TEST_F(Settings, BrowseShowsTheChosenPathAtOnceAndKeepsEarlierClicks)
 {
     const std::filesystem::path picture =
@@ -203,17 +219,15 @@ TEST_F(Settings, BrowseShowsTheChosenPathAtOnceAndKeepsEarlierClicks)
     PostMessageA(dialog.Item(IDC_BROWSE), BM_CLICK, 0, 0);
     HWND chooser = WaitForChooser(dialog.window);
     ASSERT_NE(nullptr, chooser);
-    PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);  // cancelled: nothing changes
-    Pump(300);
+    ASSERT_TRUE(AnswerChooser(chooser, IDCANCEL));  // cancelled: nothing changes
+    Pump(100);
     EXPECT_EQ("", dialog.Text(IDC_PICTURE_PATH));
 
     PostMessageA(dialog.Item(IDC_BROWSE), BM_CLICK, 0, 0);
     chooser = WaitForChooser(dialog.window);
     ASSERT_NE(nullptr, chooser);
     const std::string path = picture.string();
-    SendDlgItemMessageA(chooser, 0x47C, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    SendDlgItemMessageA(chooser, 0x480, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    PostMessageA(chooser, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(AnswerChooser(chooser, IDOK, path));
     for (int i = 0; i < 100 && dialog.Text(IDC_PICTURE_PATH).empty(); ++i) Pump(20);
     EXPECT_EQ(path, dialog.Text(IDC_PICTURE_PATH));
     EXPECT_FALSE(dialog.Checked(IDC_REBOUND));
