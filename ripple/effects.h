@@ -14,9 +14,10 @@ const uint32_t EFFECT_RAIN = 1;
 const uint32_t EFFECT_REBOUND = 2;
 const uint32_t EFFECT_FANCY = 4;
 
-// Where a drop goes that has no position (a curve with no finite value there): far outside
-// any field on both axes, yet with room for a radius on either side, so Stamp writes nothing.
-const int32_t DROP_NOWHERE = -(1 << 30);
+// Where a drop goes that has no position (a curve with no finite value there): the lowest
+// position on both axes, where a disc of any radius a drop can have (drop sizes are used
+// as stored, unclamped) still ends left of column 0 and above row 0, so Stamp writes nothing.
+const int32_t DROP_NOWHERE = INT32_MIN;
 
 // One disturbance, the four arguments of Stamp.
 struct Drop {

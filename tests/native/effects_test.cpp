@@ -431,17 +431,18 @@ TEST(Fancy, ArmsAdvanceHalfADegreePerPointInSinglePrecision)
 TEST(Fancy, HypotrochoidWithoutRollingCircleLandsOutsideTheField)
 {
     // 36 x 36 with p1 60 and p2 10: R1 = 10, R2 = trunc(100 x 0.01f) = 0. On 4 x 3, R1 is 0
-    // as well, so the quotient would be 0 / 0.
-    const int32_t sizes[2][2] = {{36, 36}, {4, 3}};
-    for (const auto& size : sizes) {
-        const int32_t w = size[0];
-        const int32_t h = size[1];
+    // as well, so the quotient would be 0 / 0. Drop sizes come from the registry unclamped:
+    // even the largest disc must miss the field.
+    const int32_t cases[3][3] = {{36, 36, 7}, {4, 3, 7}, {36, 36, INT32_MAX}};
+    for (const auto& c : cases) {
+        const int32_t w = c[0];
+        const int32_t h = c[1];
         TestField water(w, h);
         EffectState state;
         SetFancy(&state, 0, 5, 3, 2, 60, 10, 10);
         ASSERT_EQ(0, ComputeFancyRadii(state, w, h).rolling);
         ScriptedRandom script({0});
-        EffectContext context = Context(w, h, script.Source(), 7);
+        EffectContext context = Context(w, h, script.Source(), c[2]);
         DropList drops;
         FancyTick(&state, context, &drops);
         ASSERT_EQ(15u, drops.size());
