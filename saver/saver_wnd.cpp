@@ -45,12 +45,32 @@ void RestoreInputContext(HWND hWnd)
 
 void RequestClose(HWND hWnd) { PostMessageA(hWnd, WM_CLOSE, 0, 0); }
 
+// How long a help request over the preview waits for the display settings to take it.
+const UINT HELP_FORWARD_TIMEOUT_MS = 2000;
+
+// Help and context-menu requests over the preview belong to the display settings. A help
+// request carries a pointer to its record, which the system refuses to post, so it is sent,
+// with a bounded wait that a hung parent cannot turn into a hung preview; a context-menu
+// request carries only a position and is posted.
+void ForwardToDisplaySettings(HWND parent, UINT message, LPARAM lParam)
+{
+    const WPARAM parentHandle = reinterpret_cast<WPARAM>(parent);
+    if (message == WM_HELP) {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(parent, message, parentHandle, lParam, SMTO_ABORTIFHUNG,
+                            HELP_FORWARD_TIMEOUT_MS, &answer);
+    } else {
+        PostMessageA(parent, message, parentHandle, lParam);
+    }
+}
+
 // Travel is measured on the screen from where the cursor was last taken, not from the
 // message's own coordinates.
 void CloseOnMouseTravel(HWND hWnd)
 {
     POINT now;
-    GetCursorPos(&now);
+    // A position that cannot be read (the input desktop is another one) is no travel.
+    if (!GetCursorPos(&now)) return;
     const uint32_t travel = static_cast<uint32_t>(std::abs(now.x - g_host.lastCursor.x)) +
                             static_cast<uint32_t>(std::abs(now.y - g_host.lastCursor.y));
     if (travel > g_host.mouseThreshold) {
@@ -152,8 +172,7 @@ LRESULT CALLBACK HostWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM l
     case WM_CONTEXTMENU:
         if (g_host.isPreview) {
             HWND parent = GetParent(hWnd);
-            if (parent && IsWindow(parent))
-                PostMessageA(parent, message, reinterpret_cast<WPARAM>(parent), lParam);
+            if (parent && IsWindow(parent)) ForwardToDisplaySettings(parent, message, lParam);
             return 1;
         }
         break;
@@ -186,7 +205,7 @@ int RunSaverWindow(HWND parent)
     DWORD exStyle;
     DWORD style;
     const char* title;
-    RECT area;
+    RECT area = {0, 0, 0, 0};
     if (parent) {
         GetClientRect(parent, &area);
         exStyle = 0;
@@ -195,8 +214,14 @@ int RunSaverWindow(HWND parent)
         g_host.isPreview = true;
     } else {
         HDC screen = GetDC(nullptr);
-        GetClipBox(screen, &area);
-        ReleaseDC(nullptr, screen);
+        if (!screen || GetClipBox(screen, &area) == ERROR) {
+            // Without the screen's clip box the window still covers the whole virtual screen.
+            area.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+            area.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+            area.right = area.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+            area.bottom = area.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+        }
+        if (screen) ReleaseDC(nullptr, screen);
         exStyle = WS_EX_TOPMOST;
         style = FULL_SCREEN_STYLE;
         title = SAVER_WINDOW_TITLE;

@@ -40,6 +40,31 @@ protected:
     HWND pattern_ = nullptr;
 };
 
+// The help and context-menu requests that reach the display settings' window.
+struct ParentRequests {
+    int help = 0;
+    int contextMenu = 0;
+    WPARAM helpWParam = 0;
+    WPARAM contextMenuWParam = 0;
+    WNDPROC previousProc = nullptr;
+};
+ParentRequests parentRequests;
+
+LRESULT CALLBACK RecordingParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_HELP) {
+        ++parentRequests.help;
+        parentRequests.helpWParam = wParam;
+        return TRUE;
+    }
+    if (message == WM_CONTEXTMENU) {
+        ++parentRequests.contextMenu;
+        parentRequests.contextMenuWParam = wParam;
+        return 0;
+    }
+    return CallWindowProcA(parentRequests.previousProc, window, message, wParam, lParam);
+}
+
 TEST_F(Saver, FullScreenRipplesUntilAKeyAndRefusesASecondCopy)
 {
     const int width = GetSystemMetrics(SM_CXSCREEN);
@@ -131,6 +156,20 @@ TEST_F(Saver, PreviewRipplesInsideItsParentUntilTheParentGoes)
     Pump(500);
     EXPECT_EQ(WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
               GetWindowLongPtrA(preview, GWL_STYLE) & (WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_POPUP));
+
+    // Help and context-menu requests over the preview go on to the display settings.
+    parentRequests = ParentRequests();
+    parentRequests.previousProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingParentProc)));
+    HELPINFO help = {sizeof(HELPINFO), HELPINFO_WINDOW, 0, preview, 0, {origin.x + 5, origin.y + 5}};
+    EXPECT_EQ(1, SendMessageA(preview, WM_HELP, 0, reinterpret_cast<LPARAM>(&help)));
+    EXPECT_EQ(1, SendMessageA(preview, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(preview),
+                              MAKELPARAM(origin.x + 5, origin.y + 5)));
+    Pump(300);
+    EXPECT_EQ(1, parentRequests.help);
+    EXPECT_EQ(reinterpret_cast<WPARAM>(parent), parentRequests.helpWParam);
+    EXPECT_EQ(1, parentRequests.contextMenu);
+    EXPECT_EQ(reinterpret_cast<WPARAM>(parent), parentRequests.contextMenuWParam);
 
     SetForegroundWindow(parent);
     PressKey('A');
