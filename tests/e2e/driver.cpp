@@ -133,17 +133,25 @@ LRESULT CALLBACK PatternProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
     return 0;
 }
 
+// Registers a window class of this program with the procedure (again is harmless) and
+// returns its name.
+const char* RegisterTestClass(const char* name, WNDPROC procedure)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = name;
+    RegisterClassA(&windowClass);
+    return name;
+}
+
 }  // namespace
 
 HWND ShowPattern(int x, int y, int width, int height)
 {
-    WNDCLASSA pattern = {};
-    pattern.lpfnWndProc = PatternProc;
-    pattern.hInstance = GetModuleHandleA(nullptr);
-    pattern.lpszClassName = "LakeglassDesktopPattern";
-    RegisterClassA(&pattern);
-    HWND window = CreateWindowExA(0, pattern.lpszClassName, "", WS_POPUP | WS_VISIBLE, x, y, width,
-                                  height, nullptr, nullptr, pattern.hInstance, nullptr);
+    HWND window = CreateWindowExA(0, RegisterTestClass("LakeglassDesktopPattern", PatternProc), "",
+                                  WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
     UpdateWindow(window);
     Pump(100);
     return window;
@@ -151,17 +159,12 @@ HWND ShowPattern(int x, int y, int width, int height)
 
 HWND ShowDisplaySettings(int x, int y, int clientWidth, int clientHeight)
 {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "LakeglassDisplaySettings";
-    RegisterClassA(&windowClass);
     RECT frame = {0, 0, clientWidth, clientHeight};
     AdjustWindowRect(&frame, WS_OVERLAPPED | WS_CAPTION, FALSE);
-    HWND window = CreateWindowExA(0, windowClass.lpszClassName, "Display",
-                                  WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, x, y,
+    HWND window = CreateWindowExA(0, RegisterTestClass("LakeglassDisplaySettings", DefWindowProcA),
+                                  "Display", WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, x, y,
                                   frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                  nullptr, windowClass.hInstance, nullptr);
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
     Pump(100);
     return window;
 }
