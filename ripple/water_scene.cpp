@@ -1,0 +1,140 @@
+// The scene's setup order and its two clocks, written once for every host: the frame from
+// the picture, the surfaces, the calm field, the effects; then drop ticks, sound choices
+// and steps. Nothing here reaches a window or a screen.
+#include "ripple/water_scene.h"
+
+#include "ripple/picture_placing.h"
+
+namespace {
+
+// One background sound in 200 frame ticks (one every 10 s on average); one rain sound in
+// 500 (every 25 s) while it rains.
+const int32_t DROP_SOUND_CHANCE = 200;
+const int32_t RAIN_SOUND_CHANCE = 500;
+const int32_t CHANCE_HIT = 100;
+
+EffectContext MakeEffectContext(const WaterScene& scene)
+{
+    return EffectContext{scene.frameWidth, scene.frameHeight, scene.settings.dropSize,
+                         scene.settings.dropWeight, scene.random};
+}
+
+void ReleaseFrame(WaterScene* scene)
+{
+    ReleaseField(&scene->field);
+    scene->frameSurface.Release();
+    scene->backgroundSurface.Release();
+    scene->heightMapA.Release();
+    scene->heightMapB.Release();
+}
+
+// Everything after the picture: surfaces at the frame's size, the picture on them, the
+// water calm and the effects reset.
+SceneState BuildFrame(WaterScene* scene, int32_t clientWidth, int32_t clientHeight)
+{
+    ReleaseFrame(scene);
+    scene->frameHeight = clientHeight;
+    scene->frameWidth = FrameWidthFor(clientWidth);
+    const bool surfacesMade = scene->backgroundSurface.Create(scene->frameWidth, scene->frameHeight) &&
+                              scene->frameSurface.Create(scene->frameWidth, scene->frameHeight);
+    // A picture without pixels cannot be stretched over the frame (it would divide by 0).
+    if (!surfacesMade ||
+        !PlacePicture(scene->picture, &scene->backgroundSurface, &scene->frameSurface)) {
+        ReleaseFrame(scene);
+        return SCENE_EMPTY;
+    }
+
+    // Without the maps, or on a frame too small for water, the still picture is all there is.
+    if (!scene->heightMapA.Create(scene->frameWidth, scene->frameHeight) ||
+        !scene->heightMapB.Create(scene->frameWidth, scene->frameHeight))
+        return SCENE_STILL;
+    if (Init(&scene->field, &scene->heightMapA, &scene->heightMapB, scene->settings.rippleSize,
+             scene->settings.rippleDepth) != 0)
+        return SCENE_STILL;
+    ResetEffects(&scene->effects, MakeEffectContext(*scene));
+    return SCENE_RUNNING;
+}
+
+}  // namespace
+
+WaterScene::WaterScene()
+    : settings(DefaultSaverSettings()),
+      screenWidth(0),
+      screenHeight(0),
+      frameWidth(0),
+      frameHeight(0),
+      field(),
+      random(RuntimeRandom())
+{
+}
+
+WaterScene::~WaterScene()
+{
+    ReleaseScene(this);
+}
+
+int32_t FrameWidthFor(int32_t clientWidth)
+{
+    return (clientWidth + 3) & ~3;
+}
+
+SceneState SetUpScene(WaterScene* scene, int32_t clientWidth, int32_t clientHeight)
+{
+    const SceneState state = BuildFrame(scene, clientWidth, clientHeight);
+    // A window lower than the display is the preview: only the Fancy effect fits there.
+    if (state == SCENE_RUNNING && scene->screenHeight > scene->frameHeight)
+        scene->settings.effectMask = EFFECT_FANCY;
+    return state;
+}
+
+SceneState ResizeScene(WaterScene* scene, int32_t clientWidth, int32_t clientHeight)
+{
+    return BuildFrame(scene, clientWidth, clientHeight);
+}
+
+bool SceneHasFrame(const WaterScene& scene)
+{
+    return scene.frameWidth > 0 && scene.frameHeight > 0 && scene.frameSurface.bits &&
+           scene.backgroundSurface.bits;
+}
+
+bool SceneIsRunning(const WaterScene& scene)
+{
+    return scene.field.current != nullptr;
+}
+
+void RunSceneTick(WaterScene* scene)
+{
+    if (!SceneIsRunning(*scene)) return;
+    RunEffectTick(&scene->effects, MakeEffectContext(*scene), scene->settings.effectMask,
+                  &scene->field);
+}
+
+FrameSounds ChooseFrameSounds(WaterScene* scene)
+{
+    FrameSounds sounds{NO_SOUND, NO_SOUND};
+    const SaverSettings& settings = scene->settings;
+    if ((settings.effectMask & EFFECT_RAIN) && settings.soundEffects &&
+        RandomBelow(scene->random, RAIN_SOUND_CHANCE) == CHANCE_HIT) {
+        sounds.rainClip = FIRST_RAIN_SOUND + RandomBelow(scene->random, RAIN_SOUND_COUNT);
+        scene->effects.rainCount = RandomBelow(scene->random, 3) + 2;
+    }
+    if (settings.soundEffects && RandomBelow(scene->random, DROP_SOUND_CHANCE) == CHANCE_HIT)
+        sounds.dropClip = FIRST_DROP_SOUND + RandomBelow(scene->random, DROP_SOUND_COUNT);
+    return sounds;
+}
+
+void StepScene(WaterScene* scene)
+{
+    if (!SceneHasFrame(*scene) || !SceneIsRunning(*scene)) return;
+    StepAndRender(&scene->field, reinterpret_cast<const uint16_t*>(scene->backgroundSurface.bits),
+                  0, 0, scene->frameWidth, scene->frameHeight,
+                  reinterpret_cast<uint16_t*>(scene->frameSurface.bits), 0, 0,
+                  scene->frameSurface.pitch);
+}
+
+void ReleaseScene(WaterScene* scene)
+{
+    ReleaseFrame(scene);
+    scene->picture.Release();
+}
