@@ -41,6 +41,7 @@ float Unit(uint32_t x, uint32_t y, uint32_t salt)
 struct Pebble {
     float cx, cy;    // centre
     float rx, ry;    // half axes
+    float invRx, invRy;
     Colour stone;
 };
 
@@ -48,13 +49,15 @@ Pebble PebbleOf(int32_t i, int32_t j, float cell)
 {
     const uint32_t u = static_cast<uint32_t>(i), v = static_cast<uint32_t>(j);
     Pebble p;
-    const float radius = cell * (0.26f + 0.18f * Unit(u, v, 3));
+    const float radius = cell * (0.24f + 0.26f * Unit(u, v, 3));
     const float aspect = 0.65f + 0.35f * Unit(u, v, 4);
     const bool wide = (Hash(u, v, 5) & 1) != 0;
     p.rx = wide ? radius : radius * aspect;
     p.ry = wide ? radius * aspect : radius;
-    p.cx = (static_cast<float>(i) + 0.5f + 0.45f * (Unit(u, v, 1) - 0.5f)) * cell;
-    p.cy = (static_cast<float>(j) + 0.5f + 0.45f * (Unit(u, v, 2) - 0.5f)) * cell;
+    p.invRx = 1.0f / p.rx;
+    p.invRy = 1.0f / p.ry;
+    p.cx = (static_cast<float>(i) + 0.5f + 0.6f * (Unit(u, v, 1) - 0.5f)) * cell;
+    p.cy = (static_cast<float>(j) + 0.5f + 0.6f * (Unit(u, v, 2) - 0.5f)) * cell;
     const Colour& base = STONES[Hash(u, v, 6) % STONE_COUNT];
     const float tone = 0.85f + 0.3f * Unit(u, v, 7);
     p.stone = Colour{base.r * tone, base.g * tone, base.b * tone};
@@ -64,8 +67,8 @@ Pebble PebbleOf(int32_t i, int32_t j, float cell)
 // The squared elliptic distance of (x, y) from the pebble's centre: below 1 inside it.
 float Inside(const Pebble& p, float x, float y)
 {
-    const float dx = (x - p.cx) / p.rx;
-    const float dy = (y - p.cy) / p.ry;
+    const float dx = (x - p.cx) * p.invRx;
+    const float dy = (y - p.cy) * p.invRy;
     return dx * dx + dy * dy;
 }
 
@@ -103,7 +106,7 @@ bool DrawLakebed(Surface* picture, int32_t width, int32_t height)
         picture->Release();
         return false;
     }
-    const float cell = std::max(12.0f, static_cast<float>(std::min(width, height)) / 11.0f);
+    const float cell = std::max(12.0f, static_cast<float>(std::min(width, height)) / 13.0f);
     const float shadow = cell * 0.08f;
     const int32_t cellsAcross = static_cast<int32_t>(width / cell) + 2;
     Pebble near[9];
@@ -124,10 +127,11 @@ bool DrawLakebed(Surface* picture, int32_t width, int32_t height)
             Colour c;
             if (const Pebble* p = PebbleAt(near, fx, fy, &d)) {
                 // A dome's normal, lit from the upper left, with a soft highlight.
-                const float nx = (fx - p->cx) / p->rx;
-                const float ny = (fy - p->cy) / p->ry;
-                const float light = 0.78f - 0.30f * (nx + ny) * 0.7f + 0.18f * (1.0f - d);
-                const float shine = d < 0.12f && nx < 0 && ny < 0 ? 0.12f : 0.0f;
+                const float nx = (fx - p->cx) * p->invRx;
+                const float ny = (fy - p->cy) * p->invRy;
+                const float light = 0.78f - 0.21f * (nx + ny) + 0.18f * (1.0f - d);
+                const float hx = nx + 0.35f, hy = ny + 0.35f;
+                const float shine = 0.22f * std::max(0.0f, 1.0f - 9.0f * (hx * hx + hy * hy));
                 c = Colour{p->stone.r * light + shine, p->stone.g * light + shine,
                            p->stone.b * light + shine};
             } else {
