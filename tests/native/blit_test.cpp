@@ -125,6 +125,52 @@ TEST(BlitClipping, CopyLeavesThePixelAfterTheLastColumnAlone)
     EXPECT_EQ(0x7777, dst.At(5, 0));
 }
 
+// A destination that is a window onto a larger guarded buffer: its rows are padded to eight
+// pixels, and a guard row follows its last row. Whatever overhangs the right or bottom
+// edge must reach neither the padding, the next row, nor the guard, whichever loop draws.
+TEST(BlitClipping, SourcesOverhangingTheRightAndBottomEdgesStopThere)
+{
+    const uint16_t GUARD = 0x0F0F;
+    const int WIDTH = 5, HEIGHT = 3, PITCH_PIXELS = 8;
+    Picture src(4, 4);
+    ASSERT_TRUE(src.s.CreateAlpha());
+    for (int i = 0; i < 4 * (src.s.pitch / 2); ++i) src.s.alpha[i] = 31;
+    const FillRecord fill = {0, 0, 4, 4, 256, 0x1234};
+    const struct {
+        const char* member;
+        BlitRoutine routine;
+        const void* source;
+    } members[] = {
+        {"BlitCopy", BlitCopy, &src.s},
+        {"BlitKeyed", BlitKeyed, &src.s},
+        {"BlitAlpha", BlitAlpha, &src.s},
+        {"FillRect", FillRect, &fill},
+    };
+    for (const auto& m : members) {
+        SCOPED_TRACE(m.member);
+        uint16_t guarded[(HEIGHT + 1) * PITCH_PIXELS];
+        for (uint16_t& pixel : guarded) pixel = GUARD;
+        Surface dst;
+        dst.width = WIDTH;
+        dst.height = HEIGHT;
+        dst.pitch = 2 * PITCH_PIXELS;
+        dst.bits = reinterpret_cast<uint8_t*>(guarded);
+        dst.bitsBorrowed = true;
+        dst.x = 3;  // the source's (0, 0) lands on column 3 of row 1
+        dst.y = 1;
+        m.routine(&dst, m.source);
+        for (int r = 0; r <= HEIGHT; ++r) {
+            for (int c = 0; c < PITCH_PIXELS; ++c) {
+                const bool drawn = r >= 1 && r < HEIGHT && c >= 3 && c < WIDTH;
+                if (drawn)
+                    EXPECT_NE(GUARD, guarded[r * PITCH_PIXELS + c]) << "row " << r << " column " << c;
+                else
+                    EXPECT_EQ(GUARD, guarded[r * PITCH_PIXELS + c]) << "row " << r << " column " << c;
+            }
+        }
+    }
+}
+
 TEST(SurfaceBlit, RestoresBothOriginsAndTheSourceSize)
 {
     Picture src(6, 5);

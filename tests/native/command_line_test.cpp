@@ -39,11 +39,11 @@ TEST(CommandLine, FirstLetterAfterSeparatorsChoosesTheMode)
         {"/s", RUN_SAVER, 0}, {"-s", RUN_SAVER, 0}, {"s", RUN_SAVER, 0}, {"/S", RUN_SAVER, 0},
         {" / s", RUN_SAVER, 0}, {"/s anything else", RUN_SAVER, 0},
         {"/p 1234", RUN_PREVIEW, 1234}, {"/p1234", RUN_PREVIEW, 1234}, {"/P   77", RUN_PREVIEW, 77},
-        {"/l 1234", RUN_PREVIEW, 1234}, {"/p:1234", RUN_PREVIEW, 0}, {"/p", RUN_PREVIEW, 0},
+        {"/l 1234", RUN_PREVIEW, 1234}, {"/L 99", RUN_PREVIEW, 99}, {"/p:1234", RUN_PREVIEW, 0}, {"/p", RUN_PREVIEW, 0},
         {"/p\t1234", RUN_PREVIEW, 0},
         {"/c:1234", RUN_SETTINGS, 1234}, {"/c 1234", RUN_SETTINGS, 0}, {"/c", RUN_SETTINGS, 0},
         {"/C: 5", RUN_SETTINGS, 0},
-        {"/a 1234", RUN_PASSWORD_CHANGE, 0},
+        {"/a 1234", RUN_PASSWORD_CHANGE, 0}, {"/A", RUN_PASSWORD_CHANGE, 0},
         {"/x", RUN_INVALID, 0}, {"/?", RUN_INVALID, 0}, {"/\t", RUN_INVALID, 0},
         {"\xE9", RUN_INVALID, 0}, {"1", RUN_INVALID, 0},
     };
