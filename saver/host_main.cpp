@@ -50,15 +50,35 @@ int RunRequestedMode(const RunRequest& request)
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "the version record the platform expects");
 
-LONG WINAPI HostFaultFilter(EXCEPTION_POINTERS*)
+namespace {
+
+// The filter that was in place before the guard (the C runtime's, which maps faults to
+// signals), put back before the system's reporter is asked.
+LPTOP_LEVEL_EXCEPTION_FILTER filterBeforeGuard = nullptr;
+
+}  // namespace
+
+// This stands in for a __try/__except around the whole dispatch whose filter is the
+// system's reporter: MinGW has no such block, and the two builds unwind differently (frames
+// on i686, tables on x86_64), while a last-resort filter sees exactly the faults that nothing
+// else handled in either. It steps aside before asking the reporter, which would otherwise
+// call it again, so the reporter, a registered debugger and any earlier filter answer as if
+// the saver had none. Only when the reporter leaves the fault to the program is the running
+// state turned off; the system's outermost handler then ends the process with the fault's
+// code, which is what the dispatch would have returned. Ending the process there rather than
+// returning to HostMain runs no more of a program whose state the fault left unknown.
+LONG WINAPI HostFaultFilter(EXCEPTION_POINTERS* exception)
 {
-    SetSaverRunning(false);
-    return EXCEPTION_EXECUTE_HANDLER;
+    SetUnhandledExceptionFilter(filterBeforeGuard);
+    const LONG answer = UnhandledExceptionFilter(exception);
+    if (answer == EXCEPTION_EXECUTE_HANDLER) SetSaverRunning(false);
+    return answer;
 }
 
 void InstallFaultGuard()
 {
-    SetUnhandledExceptionFilter(HostFaultFilter);
+    const LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(HostFaultFilter);
+    if (previous != HostFaultFilter) filterBeforeGuard = previous;
 }
 
 int RunSettingsDialog(HWND owner)

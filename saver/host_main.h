@@ -9,7 +9,8 @@
 int DispatchRunMode(HINSTANCE instance, const char* arguments);
 // The settings dialog, modal; 1 after OK, 2 after Cancel, -1 when it cannot be made.
 int RunSettingsDialog(HWND owner);
-// Makes a fault that nothing handles end the process quietly, with the system's
-// screen-saver-running state set back to off first.
+// A fault that nothing handles goes to the system's unhandled-fault reporter first; when
+// the reporter leaves it to the program, the screen-saver-running state is set back to off
+// and the process ends with the fault's code.
 void InstallFaultGuard();
 LONG WINAPI HostFaultFilter(EXCEPTION_POINTERS* exception);

@@ -185,6 +185,28 @@ void DeleteUserValue(const char* key, const char* name)
     RegDeleteKeyValueA(HKEY_CURRENT_USER, key, name);
 }
 
+ScopedMachineString::ScopedMachineString(const char* key, const char* name,
+                                         const std::string& value)
+    : key_(key), name_(name)
+{
+    char buffer[1024];
+    DWORD size = sizeof(buffer);
+    hadValue_ = RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, buffer,
+                             &size) == ERROR_SUCCESS;
+    if (hadValue_) previous_ = buffer;
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, key, name, REG_SZ, value.c_str(),
+                    static_cast<DWORD>(value.size() + 1));
+}
+
+ScopedMachineString::~ScopedMachineString()
+{
+    if (hadValue_)
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, key_.c_str(), name_.c_str(), REG_SZ,
+                        previous_.c_str(), static_cast<DWORD>(previous_.size() + 1));
+    else
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, key_.c_str(), name_.c_str());
+}
+
 std::string CopyProgramToTemp(const std::string& name)
 {
     std::random_device random;

@@ -56,6 +56,22 @@ void SetUserDword(const char* key, const char* name, DWORD value);
 void SetUserString(const char* key, const char* name, const char* value);
 void DeleteUserValue(const char* key, const char* name);
 
+// A string value under the machine's key, set for the life of the record and then put
+// back as it was (removed when there was none).
+class ScopedMachineString {
+public:
+    ScopedMachineString(const char* key, const char* name, const std::string& value);
+    ~ScopedMachineString();
+    ScopedMachineString(const ScopedMachineString&) = delete;
+    ScopedMachineString& operator=(const ScopedMachineString&) = delete;
+
+private:
+    std::string key_;
+    std::string name_;
+    std::string previous_;
+    bool hadValue_ = false;
+};
+
 // A private directory with a copy of the program, for tests that put components beside it.
 std::string CopyProgramToTemp(const std::string& name);
 

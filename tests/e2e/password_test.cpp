@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "tests/e2e/driver.h"
 
@@ -67,10 +68,12 @@ protected:
         return count;
     }
 
-    driver::Saver StartCopy(const std::string& arguments)
+    driver::Saver StartCopy(const std::string& arguments,
+                            std::vector<std::string> environment = {})
     {
-        return Start(arguments, program_,
-                     {"LAKEGLASS_PASSWORD_CONTROL=" + control_, "LAKEGLASS_PASSWORD_LOG=" + log_});
+        environment.push_back("LAKEGLASS_PASSWORD_CONTROL=" + control_);
+        environment.push_back("LAKEGLASS_PASSWORD_LOG=" + log_);
+        return Start(arguments, program_, environment);
     }
 
     std::string program_;
@@ -141,13 +144,65 @@ TEST_F(Password, PasswordChangeGoesToTheSystemComponentOnlyOn9x)
 
 namespace {
 
+// Each process keeps its own copy of the state once read, so a fresh one is asked.
+bool SaverRunningState()
+{
+    driver::Saver query = driver::Start("running", LAKEGLASS_FAULT_PROBE);
+    return query.WaitExit(START_MS) == 1;
+}
+
 TEST(FaultGuard, FaultTurnsTheRunningStateOffAndEndsTheProcessAtOnce)
 {
     driver::Saver probe = driver::Start("", LAKEGLASS_FAULT_PROBE);
     EXPECT_EQ(DWORD(EXCEPTION_ACCESS_VIOLATION), probe.WaitExit(START_MS));
-    // Each process keeps its own copy of the state once read, so a fresh one is asked.
-    driver::Saver query = driver::Start("running", LAKEGLASS_FAULT_PROBE);
-    EXPECT_EQ(0u, query.WaitExit(START_MS));
+    EXPECT_FALSE(SaverRunningState());
+}
+
+// The saver full screen with a password component that faults in its verification.
+class VerifierFault : public Password {
+protected:
+    // Starts the saver, checks that the state is on, lets the verifier fault, and answers
+    // the exit code.
+    DWORD RunUntilTheVerifierFaults(driver::Saver& saver)
+    {
+        EXPECT_NE(nullptr, WaitForWindow("WindowsScreenSaverClass", "Screen Saver", START_MS));
+        Pump(300);
+        EXPECT_TRUE(SaverRunningState());
+        Answer("f");
+        PressKey('A');
+        return saver.WaitExit(START_MS);
+    }
+};
+
+const char* const AEDEBUG_KEY = "Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
+
+TEST_F(VerifierFault, GoesToTheSystemReporterFirst)
+{
+    // A stand-in crash debugger that only leaves a mark and ends, so that the reporter then
+    // leaves the fault to the program.
+    const std::string reporter = (directory_ / "reporter.exe").string();
+    const std::string marker = (directory_ / "reported.txt").string();
+    std::filesystem::copy_file(LAKEGLASS_FAULT_PROBE, reporter);
+    ScopedMachineString debugger(AEDEBUG_KEY, "Debugger",
+                                 "\"" + reporter + "\" report \"" + marker + "\" %ld %ld");
+    ScopedMachineString autoStart(AEDEBUG_KEY, "Auto", "1");
+
+    driver::Saver saver = StartCopy("/s");
+    EXPECT_EQ(DWORD(EXCEPTION_ACCESS_VIOLATION), RunUntilTheVerifierFaults(saver));
+    std::ifstream in(marker, std::ios::binary);
+    std::string reportedProcess;
+    in >> reportedProcess;
+    EXPECT_EQ(std::to_string(saver.process.dwProcessId), reportedProcess);
+    EXPECT_FALSE(SaverRunningState());
+}
+
+TEST_F(VerifierFault, LeftToTheProgramWhenNoDebuggerStarts)
+{
+    // The system's own crash debugger is kept from loading, so the reporter can start none
+    // and answers that the program handles the fault.
+    driver::Saver saver = StartCopy("/s", {"WINEDLLOVERRIDES=mscoree,mshtml=;winedbg.exe=d"});
+    EXPECT_EQ(DWORD(EXCEPTION_ACCESS_VIOLATION), RunUntilTheVerifierFaults(saver));
+    EXPECT_FALSE(SaverRunningState());
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 // LAKEGLASS_PASSWORD_LOG and answers as the file named by LAKEGLASS_PASSWORD_CONTROL says:
 // its first character is the answer ('1' accepted, '0' refused); an 'i' after it sends
 // closing input to the saver while the "dialog" is up, a 'c' asks to close again at once
-// after it ends.
+// after it ends, and an 'f' makes the verification fault, as a broken component would.
 #include <windows.h>
 
 #include <cstdio>
@@ -57,6 +57,7 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND saver)
 {
     AppendLog("verify\n");
     const std::string control = ReadControl();
+    if (control.find('f') != std::string::npos) *static_cast<volatile int*>(nullptr) = 1;
     RunDialogLoop(saver, control.find('i') != std::string::npos);
     if (control.find('c') != std::string::npos) PostMessageA(saver, WM_CLOSE, 0, 0);
     return !control.empty() && control[0] == '1';
