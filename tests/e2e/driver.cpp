@@ -70,6 +70,16 @@ HWND WaitForWindow(const char* className, const char* title, DWORD milliseconds)
     }
 }
 
+bool WaitForForeground(HWND window, DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    while (GetForegroundWindow() != window) {
+        if (GetTickCount() - start >= milliseconds) return false;
+        Pump(20);
+    }
+    return true;
+}
+
 void Pump(DWORD milliseconds)
 {
     const DWORD start = GetTickCount();

@@ -33,6 +33,9 @@ Saver Start(const std::string& arguments, const std::string& program = LAKEGLASS
 // Waits for a top-level window of the class and title (any title when null).
 HWND WaitForWindow(const char* className, const char* title, DWORD milliseconds);
 
+// Waits until the window is the foreground one, which real keyboard input reaches.
+bool WaitForForeground(HWND window, DWORD milliseconds);
+
 // Pumps this thread's messages for the time.
 void Pump(DWORD milliseconds);
 

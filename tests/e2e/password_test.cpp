@@ -68,6 +68,15 @@ protected:
         return count;
     }
 
+    // The full-screen window once keys reach it; null when it does not come.
+    HWND WaitForSaver()
+    {
+        HWND window = WaitForWindow("WindowsScreenSaverClass", "Screen Saver", START_MS);
+        if (!window || !WaitForForeground(window, START_MS)) return nullptr;
+        Pump(300);
+        return window;
+    }
+
     driver::Saver StartCopy(const std::string& arguments,
                             std::vector<std::string> environment = {})
     {
@@ -85,9 +94,8 @@ protected:
 TEST_F(Password, RefusedPasswordKeepsTheSaverAndOnlyALaterRequestAsksAgain)
 {
     driver::Saver saver = StartCopy("/s");
-    HWND window = WaitForWindow("WindowsScreenSaverClass", "Screen Saver", START_MS);
+    HWND window = WaitForSaver();
     ASSERT_NE(nullptr, window);
-    Pump(300);
 
     // Refused; while the dialog is up the user types and clicks, and right after it a
     // second close request comes: neither asks again.
@@ -117,8 +125,7 @@ TEST_F(Password, WithoutThePasswordSettingAKeyClosesAtOnce)
 {
     SetUserDword(DESKTOP_KEY, "ScreenSaveUsePassword", 0);
     driver::Saver saver = StartCopy("/s");
-    ASSERT_NE(nullptr, WaitForWindow("WindowsScreenSaverClass", "Screen Saver", START_MS));
-    Pump(300);
+    ASSERT_NE(nullptr, WaitForSaver());
     PressKey('A');
     EXPECT_EQ(0u, saver.WaitExit(START_MS));
     EXPECT_EQ(0, Verifications());
@@ -165,8 +172,7 @@ protected:
     // the exit code.
     DWORD RunUntilTheVerifierFaults(driver::Saver& saver)
     {
-        EXPECT_NE(nullptr, WaitForWindow("WindowsScreenSaverClass", "Screen Saver", START_MS));
-        Pump(300);
+        EXPECT_NE(nullptr, WaitForSaver());
         EXPECT_TRUE(SaverRunningState());
         Answer("f");
         PressKey('A');
