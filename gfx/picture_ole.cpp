@@ -14,6 +14,8 @@
 #include "gfx/error.h"
 #include "gfx/file_read.h"
 #include "gfx/jpeg_screen.h"
+#include "gfx/picture_kind.h"
+#include "gfx/picture_wic.h"
 
 namespace {
 
@@ -74,9 +76,13 @@ bool DecodePicture(Surface* surface, const uint8_t* data, size_t size)
         return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
     // The decoder trusts the sizes it reads and can be made to write out of bounds, so it
     // only sees JPEG data whose frame has been screened. A bitmap goes through the
-    // library's own bounded reader; anything else has no size that could be checked.
-    if (size >= 2 && data[0] == 'B' && data[1] == 'M')
-        return ReadBmp(surface, data, size, nullptr, 0);
+    // library's own bounded reader and a PNG through the imaging component once screened;
+    // anything else has no size that could be checked.
+    switch (DetectPictureKind(data, size)) {
+    case PICTURE_BMP: return ReadBmp(surface, data, size, nullptr, 0);
+    case PICTURE_PNG: return DecodePng(surface, data, size);
+    default: break;
+    }
     JpegFrame frame;
     if (!ScreenJpeg(data, size, &frame)) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
 

@@ -1,5 +1,7 @@
 // Where the picture under the water comes from: a snapshot of the screen the window
-// covers, the wallpaper the system reports, or the user's own JPEG or BMP file.
+// covers, the wallpaper the system reports, or the user's own JPEG, PNG or BMP file. A
+// snapshot that saw nothing (one colour, as from a secure desktop) gives way to the
+// wallpaper, else to Lakeglass's own lakebed, so that the water is always visible.
 #include <windows.h>
 // The shell's desktop object is only declared when the internet header comes first.
 #include <wininet.h>
@@ -12,6 +14,7 @@
 #include "gfx/bmp.h"
 #include "gfx/picture_ole.h"
 #include "ripple/frame_bitmap.h"
+#include "ripple/lakebed.h"
 #include "ripple/picture_placing.h"
 #include "ripple/scene_wnd.h"
 
@@ -19,11 +22,21 @@ namespace {
 
 const int WALLPAPER_PATH_CHARS = 260;
 
+// The endings an own picture may have, case ignored; the file is then read by its content.
+const char* const PICTURE_ENDINGS[] = {".bmp", ".jpg", ".jpeg", ".jpe", ".png"};
+
 bool EndsWith(const CString& path, const char* ending)
 {
-    const CString last = path.Right(4);
+    const CString last = path.Right(static_cast<int>(std::strlen(ending)));
     return _mbsicmp(reinterpret_cast<const unsigned char*>(static_cast<const char*>(last)),
                     reinterpret_cast<const unsigned char*>(ending)) == 0;
+}
+
+bool HasPictureEnding(const CString& path)
+{
+    for (const char* ending : PICTURE_ENDINGS)
+        if (EndsWith(path, ending)) return true;
+    return false;
 }
 
 // The wallpaper path from the shell's desktop object; false when the object is missing
@@ -72,18 +85,41 @@ bool ReadDisplaySize(int32_t* width, int32_t* height)
 // Bytes from one row of a 16-bit bitmap section to the next.
 int32_t SectionStride(int32_t width) { return (2 * width + 3) & ~3; }
 
+// The shell's desktop object first, then the system setting.
+bool LookUpWallpaperPath(CString* path)
+{
+    return WallpaperFromShell(path) || WallpaperFromSystem(path);
+}
+
 }  // namespace
 
-void CSceneWnd::LookUpWallpaper()
+bool CSceneWnd::LookUpWallpaper()
 {
     CString path;
-    if (WallpaperFromShell(&path) || WallpaperFromSystem(&path))
-        settings.pictureFile = static_cast<const char*>(path);
+    if (!LookUpWallpaperPath(&path)) return false;
+    settings.pictureFile = static_cast<const char*>(path);
+    return true;
+}
+
+bool CSceneWnd::ReplaceBlankSnapshot(Surface* picture, int32_t clientWidth, int32_t clientHeight)
+{
+    CString wallpaper;
+    Surface loaded;
+    if (LookUpWallpaperPath(&wallpaper) && !wallpaper.IsEmpty() &&
+        LoadPictureFile(&loaded, wallpaper)) {
+        picture->Release();
+        *picture = loaded;
+        return true;
+    }
+    loaded.Release();
+    return DrawLakebed(picture, FrameWidthFor(clientWidth), clientHeight);
 }
 
 bool CSceneWnd::LoadBackground(Surface* picture, int32_t* clientWidth, int32_t* clientHeight)
 {
-    if (settings.useWallpaper) LookUpWallpaper();
+    // A wallpaper is taken by its content whatever its name: the system keeps it as a PNG,
+    // or as a JPEG without any ending.
+    const bool wallpaperFound = settings.useWallpaper && LookUpWallpaper();
     if (!ReadDisplaySize(&screenWidth, &screenHeight)) return false;
 
     RECT client;
@@ -96,9 +132,9 @@ bool CSceneWnd::LoadBackground(Surface* picture, int32_t* clientWidth, int32_t* 
     if (settings.useSnapshot || path.IsEmpty()) {
         SetAutoBlack(FALSE);
         loaded = CaptureDesktop(picture);
-    } else if (EndsWith(path, ".bmp")) {
-        loaded = LoadBmpFile(picture, path, nullptr);
-    } else if (EndsWith(path, ".jpg")) {
+        if (loaded && PictureIsOneColour(*picture))
+            loaded = ReplaceBlankSnapshot(picture, *clientWidth, *clientHeight);
+    } else if (wallpaperFound || HasPictureEnding(path)) {
         loaded = LoadPictureFile(picture, path);
     } else {
         loaded = false;

@@ -8,42 +8,19 @@
 #include <ctime>
 
 #include "ripple/frame_bitmap.h"
-#include "ripple/picture_placing.h"
 #include "settings/store.h"
 
 BEGIN_MESSAGE_MAP(CSceneWnd, CScreenSaverWnd)
     ON_WM_TIMER()     // void OnTimer(UINT_PTR nIDEvent)
     ON_WM_DESTROY()   // void OnDestroy()
+    ON_MESSAGE(WM_DISPLAYCHANGE, OnDisplayChange)  // LRESULT OnDisplayChange(WPARAM, LPARAM)
 END_MESSAGE_MAP()     // anything else: CScreenSaverWnd's map, then CWnd's, then DefWindowProc
 
-namespace {
-
-// One background sound in 200 frame ticks (one every 10 s on average); one rain sound in
-// 500 (every 25 s) while it rains.
-const int32_t DROP_SOUND_CHANCE = 200;
-const int32_t RAIN_SOUND_CHANCE = 500;
-const int32_t CHANCE_HIT = 100;
-
-}  // namespace
-
-CSceneWnd::CSceneWnd()
-    : screenWidth(0),
-      screenHeight(0),
-      frameWidth(0),
-      frameHeight(0),
-      settings(DefaultSaverSettings()),
-      frameTimerId(0),
-      effectTimerId(0),
-      field(),
-      random(RuntimeRandom())
+CSceneWnd::CSceneWnd() : frameTimerId(0), effectTimerId(0)
 {
 }
 
-CSceneWnd::~CSceneWnd()
-{
-    ReleaseField(&field);
-    ReleaseSurfaces();
-}
+CSceneWnd::~CSceneWnd() = default;
 
 void CSceneWnd::LoadSettings()
 {
@@ -55,17 +32,15 @@ void CSceneWnd::SaveSettings()
     SaveSaverSettings(settings);
 }
 
-EffectContext CSceneWnd::MakeEffectContext() const
+bool CSceneWnd::IsChildWindow() const
 {
-    return EffectContext{frameWidth, frameHeight, settings.dropSize, settings.dropWeight, random};
+    return (::GetWindowLongPtrA(m_hWnd, GWL_STYLE) & WS_CHILD) != 0;
 }
 
-void CSceneWnd::ReleaseSurfaces()
+void CSceneWnd::StartTimers()
 {
-    frameSurface.Release();
-    backgroundSurface.Release();
-    heightMapA.Release();
-    heightMapB.Release();
+    if (frameTimerId == 0) frameTimerId = SetTimer(FRAME_TIMER, FRAME_PERIOD_MS, nullptr);
+    if (effectTimerId == 0) effectTimerId = SetTimer(EFFECT_TIMER, EFFECT_PERIOD_MS, nullptr);
 }
 
 void CSceneWnd::InitScene()
@@ -73,58 +48,31 @@ void CSceneWnd::InitScene()
     if (!m_hWnd) return;
     SeedRuntimeRandom(static_cast<uint32_t>(std::time(nullptr)));
 
-    Surface picture;
     int32_t clientWidth = 0;
     int32_t clientHeight = 0;
     if (!LoadBackground(&picture, &clientWidth, &clientHeight)) {
         picture.Release();
         return;
     }
-
-    frameHeight = clientHeight;
-    frameWidth = (clientWidth + 3) & ~3;
-    const bool surfacesMade = backgroundSurface.Create(frameWidth, frameHeight) &&
-                              frameSurface.Create(frameWidth, frameHeight);
+    const SceneState state = SetUpScene(this, clientWidth, clientHeight);
     SetFrameBitmapSize(frameWidth, frameHeight);
-    // A picture without pixels cannot be stretched over the frame (it would divide by 0).
-    const bool placed = surfacesMade && PlacePicture(picture, &backgroundSurface, &frameSurface);
-    picture.Release();
-    if (!placed) {
-        ReleaseSurfaces();
+    // Only the full-screen window follows a change of the screens, so only it keeps the
+    // picture at its own size.
+    if (IsChildWindow()) picture.Release();
+    if (state == SCENE_EMPTY) {
+        picture.Release();
         return;
     }
     screenOutput.Prepare(frameWidth, frameHeight);
-
-    // Without the maps, or on a frame too small for water, the still picture is all there is.
-    if (!heightMapA.Create(frameWidth, frameHeight) || !heightMapB.Create(frameWidth, frameHeight))
-        return;
-    if (Init(&field, &heightMapA, &heightMapB, settings.rippleSize, settings.rippleDepth) != 0)
-        return;
-
-    const EffectContext context = MakeEffectContext();
-    ResetRain(&effects, context);
-    ResetRebound(&effects, context);
-    ResetFancy(&effects, context);
-
-    frameTimerId = SetTimer(FRAME_TIMER, FRAME_PERIOD_MS, nullptr);
-    effectTimerId = SetTimer(EFFECT_TIMER, EFFECT_PERIOD_MS, nullptr);
-
-    // A window lower than the display is the preview: only the Fancy effect fits there.
-    // The change lasts for this run and is never saved.
-    if (screenHeight > frameHeight) settings.effectMask = EFFECT_FANCY;
+    if (state == SCENE_RUNNING) StartTimers();
 }
 
 void CSceneWnd::Draw(CDC* pDC)
 {
-    if (frameWidth <= 0 || frameHeight <= 0) return;
     // Setup stopped before the picture was in place: there is nothing to show.
-    if (!frameSurface.bits || !backgroundSurface.bits) return;
+    if (!SceneHasFrame(*this)) return;
     SetAutoBlack(FALSE);
-    if (FieldIsSetUp()) {
-        StepAndRender(&field, reinterpret_cast<const uint16_t*>(backgroundSurface.bits), 0, 0,
-                      frameWidth, frameHeight, reinterpret_cast<uint16_t*>(frameSurface.bits),
-                      0, 0, frameSurface.pitch);
-    }
+    StepScene(this);
     screenOutput.Show(pDC->GetSafeHdc(), frameSurface);
 }
 
@@ -140,17 +88,42 @@ void CSceneWnd::OnTimer(UINT_PTR nIDEvent)
     // Ids that no longer match (both 0 after destruction) are late messages: ignored.
     if (nIDEvent == 0) return;
     if (nIDEvent == effectTimerId) {
-        RunEffectTick(&effects, MakeEffectContext(), settings.effectMask, &field);
+        RunSceneTick(this);
     } else if (nIDEvent == frameTimerId) {
-        if ((settings.effectMask & EFFECT_RAIN) && settings.soundEffects &&
-            RandomBelow(random, RAIN_SOUND_CHANCE) == CHANCE_HIT) {
-            PlayClip(FIRST_RAIN_SOUND + RandomBelow(random, RAIN_SOUND_COUNT));
-            effects.rainCount = RandomBelow(random, 3) + 2;
-        }
-        if (settings.soundEffects && RandomBelow(random, DROP_SOUND_CHANCE) == CHANCE_HIT)
-            PlayClip(FIRST_DROP_SOUND + RandomBelow(random, DROP_SOUND_COUNT));
+        const FrameSounds sounds = ChooseFrameSounds(this);
+        if (sounds.rainClip != NO_SOUND) PlayClip(sounds.rainClip);
+        if (sounds.dropClip != NO_SOUND) PlayClip(sounds.dropClip);
         InvalidateRect(nullptr, FALSE);
     }
+}
+
+// A monitor plugged in or out, a dock or a new resolution: the full-screen window covers
+// the new virtual screen and places its kept picture on a frame of the new size, with the
+// water calm. It does not capture again, because the screen now shows the saver itself,
+// and the change is no reason to close. The preview stays as it is.
+LRESULT CSceneWnd::OnDisplayChange(WPARAM, LPARAM lParam)
+{
+    Default();
+    if (IsChildWindow()) return 0;
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (width <= 0 || height <= 0) return 0;
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, left, top, width, height, SWP_NOACTIVATE);
+    screenWidth = LOWORD(lParam);
+    screenHeight = HIWORD(lParam);
+    if (!picture.bits) return 0;
+
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(&client);
+    const SceneState state = ResizeScene(this, client.right - client.left, client.bottom - client.top);
+    SetFrameBitmapSize(frameWidth, frameHeight);
+    screenOutput.Release();
+    if (state != SCENE_EMPTY) screenOutput.Prepare(frameWidth, frameHeight);
+    if (state == SCENE_RUNNING) StartTimers();
+    InvalidateRect(nullptr, FALSE);
+    return 0;
 }
 
 void CSceneWnd::OnDestroy()
@@ -164,7 +137,6 @@ void CSceneWnd::OnDestroy()
         KillTimer(frameTimerId);
         frameTimerId = 0;
     }
-    ReleaseField(&field);
+    ReleaseScene(this);
     screenOutput.Release();
-    ReleaseSurfaces();
 }

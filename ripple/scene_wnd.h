@@ -7,24 +7,16 @@
 
 #include "framework/afx.h"
 #include "gfx/surface.h"
-#include "ripple/effects.h"
-#include "ripple/field.h"
 #include "ripple/screen_output.h"
+#include "ripple/water_scene.h"
 #include "saver/screen_saver_wnd.h"
-#include "settings/settings.h"
 
 const UINT_PTR FRAME_TIMER = 1;   // every 50 ms: sounds and a repaint request
 const UINT_PTR EFFECT_TIMER = 2;  // every 10 ms: the drop effects and their stamps
-const UINT FRAME_PERIOD_MS = 50;
-const UINT EFFECT_PERIOD_MS = 10;
 
-// The sound clips in the program's resources, of type "WAVE".
-const int FIRST_DROP_SOUND = 129;  // five water drops, 129..133
-const int DROP_SOUND_COUNT = 5;
-const int FIRST_RAIN_SOUND = 134;  // two rain clips, 134..135
-const int RAIN_SOUND_COUNT = 2;
-
-class CSceneWnd : public CScreenSaverWnd {
+// The window half of the scene: the water itself, its surfaces, field, effects and
+// settings, is the portable WaterScene this window also is.
+class CSceneWnd : public CScreenSaverWnd, public WaterScene {
 public:
     CSceneWnd();
     ~CSceneWnd() override;
@@ -38,28 +30,15 @@ public:
     // returns false when there is none. The window's rectangle decides what is copied.
     bool CaptureDesktop(Surface* picture);
 
-    Surface frameSurface;
-    Surface backgroundSurface;
-    int32_t screenWidth;
-    int32_t screenHeight;
-    int32_t frameWidth;
-    int32_t frameHeight;
-    Surface heightMapA;
-    Surface heightMapB;
-    SaverSettings settings;
     UINT_PTR frameTimerId;
     UINT_PTR effectTimerId;
-    EffectState effects;
-    RippleField field;
     // How frames reach the screen: converted here to 32 bits where that is exact.
     ScreenOutput screenOutput;
-    // Where the scene's random draws come from; the runtime's generator unless a test
-    // replays a sequence.
-    RandomSource random;
 
 protected:
     void OnTimer(UINT_PTR nIDEvent);
     void OnDestroy();
+    LRESULT OnDisplayChange(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
@@ -67,9 +46,13 @@ private:
     // The picture at its own size, from the source the settings choose; also reports the
     // client size the frame is made from.
     bool LoadBackground(Surface* picture, int32_t* clientWidth, int32_t* clientHeight);
-    void LookUpWallpaper();
-    EffectContext MakeEffectContext() const;
+    // Writes the system's wallpaper path into the settings; false when no source answers.
+    bool LookUpWallpaper();
+    // What a snapshot that saw nothing is replaced by: the wallpaper, else the lakebed at
+    // the frame's size. False only when neither can be had.
+    bool ReplaceBlankSnapshot(Surface* picture, int32_t clientWidth, int32_t clientHeight);
+    // The preview is a child of the display settings; the full-screen window is not.
+    bool IsChildWindow() const;
+    void StartTimers();
     void PlayClip(int resourceId) const;
-    void ReleaseSurfaces();
-    bool FieldIsSetUp() const { return field.current != nullptr; }
 };

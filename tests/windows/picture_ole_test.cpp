@@ -18,6 +18,7 @@
 
 #include "gfx/bmp.h"
 #include "gfx/error.h"
+#include "tests/png_builder.h"
 
 namespace {
 
@@ -267,6 +268,45 @@ TEST_F(PictureOle, FormatsThatCannotBeScreenedAreRefused)
     const std::vector<uint8_t> emf = EmptyMetafile();
     const std::string gif = "GIF89a\x20\x00\x10\x00";
     for (const std::vector<uint8_t>& bytes : {emf, std::vector<uint8_t>(gif.begin(), gif.end())}) {
+        g_graphicsError = 0;
+        EXPECT_FALSE(DecodePicture(&untouched_, bytes.data(), bytes.size()));
+        EXPECT_EQ(GFX_CANNOT_LOAD_IMAGE, g_graphicsError);
+        ExpectUntouched();
+    }
+}
+
+// PNG data goes to the imaging component once screened, at its size, with each colour
+// truncated to RGB565 as the platform does for bitmaps.
+TEST_F(PictureOle, PngDecodesThroughTheImagingComponent)
+{
+    std::vector<uint32_t> pixels;
+    for (uint32_t y = 0; y < 5; ++y)
+        for (uint32_t x = 0; x < 7; ++x) pixels.push_back((x * 36) << 16 | (y * 60) << 8 | 0x0F);
+    const std::vector<uint8_t> png = png_builder::Rgb(7, 5, pixels);
+    TestSurface s;
+    ASSERT_TRUE(LoadPictureFile(&s, WriteTemp("seven-by-five", png).c_str()));
+    ASSERT_EQ(7, s.width);
+    ASSERT_EQ(5, s.height);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x) {
+            const uint32_t p = pixels[y * 7 + x];
+            const uint16_t expected = uint16_t(((p >> 19) & 31) << 11 | ((p >> 10) & 63) << 5 | ((p >> 3) & 31));
+            ASSERT_EQ(expected, s.Row(y)[x]) << x << "," << y;
+        }
+}
+
+// Hostile PNG files fail before any decoder allocates for them, and lose nothing.
+TEST_F(PictureOle, HostilePngsAreRefusedAndTheSurfaceKept)
+{
+    const std::vector<uint8_t> good = png_builder::Rgb(4, 4, std::vector<uint32_t>(16, 0x336699));
+    std::vector<uint8_t> huge = good;
+    png_builder::SetSize(&huge, 65500, 65500);
+    std::vector<uint8_t> zero = good;
+    png_builder::SetSize(&zero, 0, 0);
+    std::vector<uint8_t> badCrc = good;
+    badCrc[40] ^= 1;
+    const std::vector<uint8_t> truncated(good.begin(), good.end() - 13);
+    for (const std::vector<uint8_t>& bytes : {huge, zero, badCrc, truncated}) {
         g_graphicsError = 0;
         EXPECT_FALSE(DecodePicture(&untouched_, bytes.data(), bytes.size()));
         EXPECT_EQ(GFX_CANNOT_LOAD_IMAGE, g_graphicsError);

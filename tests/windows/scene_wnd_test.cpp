@@ -1,6 +1,7 @@
 // The water scene in real windows on the real screen: the frame's size, the desktop
 // snapshot and the first frame, what reaches the screen after a paint, own pictures that
-// load and fail, the preview's single effect, the wallpaper path, and destruction.
+// load and fail, the preview's single effect, the wallpaper path, a snapshot that sees
+// nothing, a change of the screens, and destruction.
 #include "ripple/scene_wnd.h"
 
 #include <windows.h>
@@ -8,14 +9,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "ripple/lakebed.h"
 #include "ripple/pixel_convert.h"
 #include "settings/store.h"
 #include "tests/bmp_builder.h"
+#include "tests/png_builder.h"
 #include "tests/screen_capture.h"
 
 // The scene is tested on its own: its unhandled messages go straight to the system here,
@@ -57,6 +61,13 @@ LRESULT CALLBACK PatternProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
     return 0;
 }
 
+// Two pixels, red then blue, as a PNG: stretched, the left half of the screen is red and
+// the right half blue.
+std::vector<uint8_t> RedBluePng()
+{
+    return png_builder::Rgb(2, 1, {0xFF0000, 0x0000FF});
+}
+
 void Pump(DWORD milliseconds)
 {
     const DWORD start = GetTickCount();
@@ -95,6 +106,11 @@ protected:
         pattern.lpfnWndProc = PatternProc;
         pattern.lpszClassName = "LakeglassPattern";
         RegisterClassA(&pattern);
+        WNDCLASSA solid = scene;
+        solid.lpszClassName = "LakeglassSolid";
+        solid.hbrBackground = CreateSolidBrush(RGB(40, 80, 120));
+        solid.lpfnWndProc = DefWindowProcA;
+        RegisterClassA(&solid);
     }
 
     void SetUp() override
@@ -125,6 +141,21 @@ protected:
                                   nullptr);
         ASSERT_NE(nullptr, window_);
         UpdateWindow(window_);
+    }
+
+    // A desktop of one colour, as a snapshot from a secure desktop sees it.
+    void ShowSolid()
+    {
+        pattern_ = CreateWindowExA(0, "LakeglassSolid", "", WS_POPUP | WS_VISIBLE, 0, 0, 1024,
+                                   768, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        UpdateWindow(pattern_);
+        Pump(100);
+    }
+
+    void SetWallpaper(const std::string& path)
+    {
+        ASSERT_TRUE(SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(path.c_str()),
+                                          SPIF_UPDATEINIFILE));
     }
 
     void ShowPattern()
@@ -243,22 +274,39 @@ TEST_F(Scene, FrameWidthIsRoundedUpToAMultipleOf4AndThePictureStretched)
     EXPECT_EQ(700, scene_.frameHeight);
 }
 
-TEST_F(Scene, OwnPictureLoadsByItsEndingInAnyCase)
+// Every accepted ending, in any case, and the content decides the reader: a JPEG named
+// .bmp loads too.
+TEST_F(Scene, OwnPicturesOfEveryKindLoadByTheirContent)
 {
-    settings_.pictureFile = CopyFixture(LAKEGLASS_TEST_DATA "/baseline.jpg", "LAKE.JPG");
-    Open(0, 0, 1024, 768);
-    EXPECT_EQ(1024, scene_.frameWidth);
-    EXPECT_NE(0u, scene_.effectTimerId);
-    // The 32 x 8 picture's first block is red, stretched over the top left of the screen.
-    EXPECT_EQ(0xF800, scene_.backgroundSurface.Row(10)[10] & 0xF800);
+    const std::vector<std::string> pictures = {
+        CopyFixture(LAKEGLASS_TEST_DATA "/baseline.jpg", "LAKE.JPG"),
+        CopyFixture(LAKEGLASS_TEST_DATA "/baseline.jpg", "lake.jpeg"),
+        CopyFixture(LAKEGLASS_TEST_DATA "/baseline.jpg", "lake.Jpe"),
+        CopyFixture(LAKEGLASS_TEST_DATA "/baseline.jpg", "jpeg-inside.bmp"),
+        WriteFile("lake.PNG", RedBluePng()),
+        WriteFile("png-inside.jpg", RedBluePng())};
+    for (const std::string& path : pictures) {
+        SCOPED_TRACE(path);
+        settings_.pictureFile = path;
+        Open(0, 0, 1024, 768);
+        EXPECT_EQ(1024, scene_.frameWidth);
+        EXPECT_NE(0u, scene_.effectTimerId);
+        // Each picture's top left is red, stretched over the top left of the screen.
+        EXPECT_EQ(0xF800, scene_.backgroundSurface.Row(10)[10] & 0xF800);
+        DestroyWindow(window_);
+        window_ = nullptr;
+    }
 }
 
-// A picture that cannot be used leaves a black window with no animation.
+// A picture that cannot be used leaves a black window with no animation: an ending that
+// is not a picture's, a file that is not there, and a PNG that cannot be decoded.
 TEST_F(Scene, UnusablePicturesLeaveABlackStillWindow)
 {
-    const std::string jpeg = CopyFixture(LAKEGLASS_TEST_DATA "/baseline.jpg", "lake.jpeg");
-    const std::string jpegAsBmp = CopyFixture(LAKEGLASS_TEST_DATA "/baseline.jpg", "lake.bmp");
-    for (const std::string& path : {jpeg, jpegAsBmp, std::string("C:\\no\\such\\picture.jpg")}) {
+    const std::string gif = CopyFixture(LAKEGLASS_TEST_DATA "/baseline.jpg", "lake.gif");
+    std::vector<uint8_t> broken = RedBluePng();
+    broken[broken.size() - 20] ^= 0xFF;
+    const std::string png = WriteFile("broken.png", broken);
+    for (const std::string& path : {gif, png, std::string("C:\\no\\such\\picture.jpg")}) {
         SCOPED_TRACE(path);
         settings_.pictureFile = path;
         Open(0, 0, 1024, 768);
@@ -266,6 +314,65 @@ TEST_F(Scene, UnusablePicturesLeaveABlackStillWindow)
         DestroyWindow(window_);
         window_ = nullptr;
     }
+}
+
+// A snapshot that sees one colour (a secure desktop shows the saver nothing) gives way to
+// the wallpaper, of any kind and name, and without one to the lakebed; the water runs
+// over either.
+TEST_F(Scene, BlankSnapshotShowsTheWallpaperElseTheLakebed)
+{
+    char saved[MAX_PATH + 1] = {};
+    SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, saved, 0);
+    ShowSolid();
+    settings_.useSnapshot = 1;
+
+    SetWallpaper("");
+    Open(0, 0, 1024, 768);
+    Surface lakebed;
+    ASSERT_TRUE(DrawLakebed(&lakebed, 1024, 768));
+    for (int y = 0; y < 768; ++y)
+        ASSERT_EQ(0, memcmp(lakebed.Row(y), scene_.backgroundSurface.Row(y), 2048)) << y;
+    lakebed.Release();
+    EXPECT_NE(0u, scene_.effectTimerId);
+    DestroyWindow(window_);
+    window_ = nullptr;
+    // The desktop shows its one colour again before the next snapshot.
+    RedrawWindow(pattern_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    Pump(200);
+
+    SetWallpaper(WriteFile("wallpaper-without-ending", RedBluePng()));
+    Open(0, 0, 1024, 768);
+    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, saved, SPIF_UPDATEINIFILE);
+    EXPECT_EQ(0xF800, scene_.backgroundSurface.Row(700)[10]);
+    EXPECT_EQ(0x001F, scene_.backgroundSurface.Row(700)[1000]);
+    EXPECT_NE(0u, scene_.effectTimerId);
+}
+
+// A new screen size while the saver runs: the window covers the new virtual screen and
+// the kept picture is placed again on a frame of the new size, with calm water.
+TEST_F(Scene, DisplayChangeCoversTheNewScreenWithThePicturePlacedAgain)
+{
+    settings_.pictureFile = WriteFile("lake.png", RedBluePng());
+    Open(0, 0, 640, 480);
+    ASSERT_EQ(640, scene_.frameWidth);
+    Pump(200);
+    SendMessageA(window_, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    RECT rect;
+    GetWindowRect(window_, &rect);
+    EXPECT_EQ(0, rect.left);
+    EXPECT_EQ(0, rect.top);
+    EXPECT_EQ(1024, rect.right);
+    EXPECT_EQ(768, rect.bottom);
+    EXPECT_EQ(1024, scene_.frameWidth);
+    EXPECT_EQ(768, scene_.frameHeight);
+    EXPECT_EQ(1024, scene_.field.width);
+    EXPECT_EQ(0xF800, scene_.backgroundSurface.Row(700)[10]);
+    EXPECT_EQ(0x001F, scene_.backgroundSurface.Row(700)[1000]);
+    EXPECT_EQ(0x001F, scene_.frameSurface.Row(0)[1023]);
+    EXPECT_NE(0u, scene_.frameTimerId);
+    Pump(200);
+    EXPECT_TRUE(IsWindow(window_));
+    EXPECT_EQ(0x001F, ReadScreen(1000, 0, 24, 1)[20]);
 }
 
 TEST_F(Scene, WindowLowerThanTheDisplayRunsFancyAloneAndSavesNothing)
