@@ -68,12 +68,15 @@ test-sanitize:
 test-windows:
 	scripts/test-windows
 
-# build/dist/Lakeglass-<version>.zip with both programs, an install note and the licence.
+# build/dist: the two setup programs, Lakeglass-<version>.zip with both programs, an install
+# note and the licence, and SHA256SUMS.
 dist: bootstrap saver
 	scripts/make-dist
 
+# The setups are also installed, run, upgraded and removed under Wine, each in a fresh prefix.
 test-dist: dist
 	scripts/check-dist
+	tests/setup/run-setup-tests
 
 # The BMP reader under AddressSanitizer and UndefinedBehaviorSanitizer: a bounded,
 # deterministic sweep in every test run.

@@ -1,0 +1,47 @@
+; The checks that run before anything is changed, and their messages. Each refusal explains
+; itself in a message box (also written to the log of a silent run) and ends with exit code 2.
+
+!macro REFUSE text
+  MessageBox MB_OK|MB_ICONSTOP "${text}" /SD IDOK
+  SetErrorLevel 2
+  Quit
+!macroend
+
+; The saver goes into the system folder and the uninstall entry into the machine's registry.
+!macro CHECK_ADMINISTRATOR
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 != "Admin"
+    !insertmacro REFUSE "Lakeglass setup needs administrator rights, because it puts the screen saver into the Windows system folder.$\r$\n$\r$\nRight-click the setup program and choose $\"Run as administrator$\", or ask an administrator of this PC."
+  ${EndIf}
+!macroend
+
+!macro CHECK_WINDOWS
+  !if ${BITS} == 64
+    ${IfNot} ${AtLeastWinVista}
+      !insertmacro REFUSE "Lakeglass for 64-bit Windows needs Windows Vista x64 or later."
+    ${EndIf}
+  !else
+    ${If} ${RunningX64}
+      !insertmacro REFUSE "This is the setup for 32-bit Windows, and this Windows is 64-bit.$\r$\n$\r$\nPlease run Lakeglass-${VERSION}-Setup-64bit.exe instead."
+    ${EndIf}
+    ${IfNot} ${AtLeastWinXP}
+    ${OrIf} ${IsWinXP}
+    ${AndIfNot} ${AtLeastServicePack} 3
+      !insertmacro REFUSE "Lakeglass needs Windows XP with Service Pack 3, or a later Windows."
+    ${EndIf}
+  !endif
+!macroend
+
+; A running saver (or the settings previewing it) holds its file open; Windows then lets no
+; one replace or remove it. Opening it for writing tells, without changing it.
+!macro CHECK_NOT_IN_USE file
+  ${If} ${FileExists} "${file}"
+    ClearErrors
+    FileOpen $0 "${file}" a
+    ${If} ${Errors}
+      !insertmacro REFUSE "Lakeglass.scr in the Windows system folder is in use, by the running screen saver or by the Screen Saver Settings.$\r$\n$\r$\nClose them and try again. Nothing was changed."
+    ${EndIf}
+    FileClose $0
+  ${EndIf}
+!macroend
