@@ -61,12 +61,14 @@ VIAddVersionKey /LANG=1033 LegalCopyright "MIT License"
 !insertmacro MUI_LANGUAGE "English"
 
 Function .onInit
+  Delete "${REFUSAL_LOG}"
   !insertmacro CHECK_WINDOWS
   !insertmacro CHECK_ADMINISTRATOR
   SetShellVarContext all
 FunctionEnd
 
 Function un.onInit
+  Delete "${REFUSAL_LOG}"
   !insertmacro CHECK_ADMINISTRATOR
   SetShellVarContext all
 FunctionEnd

@@ -1,7 +1,13 @@
 ; The checks that run before anything is changed, and their messages. Each refusal explains
-; itself in a message box (also written to the log of a silent run) and ends with exit code 2.
+; itself in a message box and, for a silent run with no one to read it, in
+; %TEMP%\Lakeglass-setup.log; it ends with exit code 2.
+
+!define REFUSAL_LOG "$TEMP\Lakeglass-setup.log"
 
 !macro REFUSE text
+  FileOpen $9 "${REFUSAL_LOG}" w
+  FileWrite $9 "${text}$\r$\n"
+  FileClose $9
   MessageBox MB_OK|MB_ICONSTOP "${text}" /SD IDOK
   SetErrorLevel 2
   Quit

@@ -31,6 +31,11 @@ count_entries() {
     grep -c -E '^    DisplayName    REG_SZ    Lakeglass$' || true
 }
 
+# Why the last setup refused, as it writes it for a silent run.
+refusal() {
+  find "$WINEPREFIX/drive_c/users" -maxdepth 5 -name Lakeglass-setup.log -exec cat {} + | tr -d '\r'
+}
+
 # The setup runs in place and returns when done; its output goes to a file, since a pipe
 # would be held open by any program it leaves running.
 run_setup() {
