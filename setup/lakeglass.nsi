@@ -36,6 +36,7 @@ OutFile "${OUTFILE}"
 !endif
 ShowInstDetails show
 ShowUninstDetails show
+BrandingText "Lakeglass ${VERSION}"
 
 VIProductVersion ${PRODUCT_VERSION}
 VIAddVersionKey /LANG=1033 ProductName "Lakeglass"
