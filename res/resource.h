@@ -4,6 +4,8 @@
 #define IDS_SAVER_NAME 1
 #define IDI_LAKEGLASS 100
 #define IDB_BANNER 129
+// The banner at three times the 96-DPI size and as tall as its place in the dialog.
+#define IDB_BANNER_3X 130
 #define IDD_SETTINGS 2003
 
 // The sound clips, of type "WAVE": five water drops, then two rain clips.

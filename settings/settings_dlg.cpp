@@ -1,6 +1,6 @@
 // The settings dialog's work: the record into the controls when it opens, the background
-// choice and the chosen picture into the record as the user makes them, and everything
-// into the record and the registry at OK.
+// choice and the chosen picture into the record as the user makes them, everything into
+// the record and the registry at OK, and the banner fitted to the display's scale.
 #include "settings/settings_dlg.h"
 
 #include <commctrl.h>
@@ -9,12 +9,24 @@
 #include <string>
 
 #include "ripple/effects.h"
+#include "settings/banner.h"
 #include "settings/file_dialog_ex.h"
+
+// Sent when the dialog moves to a monitor of another scale; older headers lack it.
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 namespace {
 
 const char* const PICTURE_FILTER =
-    "JPEG Files (*.jpg)|*.jpg|BMP Files (*.bmp)|*.bmp|All Files (*.*)|*.*||";
+    "All Pictures (*.jpg;*.jpeg;*.jpe;*.png;*.bmp)|*.jpg;*.jpeg;*.jpe;*.png;*.bmp|"
+    "JPEG Files (*.jpg;*.jpeg;*.jpe)|*.jpg;*.jpeg;*.jpe|PNG Files (*.png)|*.png|"
+    "BMP Files (*.bmp)|*.bmp|All Files (*.*)|*.*||";
+
+// Posted after a change of scale, to fit the banner once the system has laid out the
+// dialog anew.
+const UINT WM_FIT_BANNER = WM_APP + 1;
 
 // A member of the dialog and what it stands for in the record.
 template <class Member, class Meaning>
@@ -55,11 +67,14 @@ BEGIN_MESSAGE_MAP(CSettingsDlg, CScreenSaverDlg)
     ON_BN_CLICKED(IDC_SNAPSHOT, OnSnapshot)        // void OnSnapshot()
     ON_BN_CLICKED(IDC_WALLPAPER, OnWallpaper)      // void OnWallpaper()
     ON_BN_CLICKED(IDC_OWN_PICTURE, OnOwnPicture)   // void OnOwnPicture()
+    ON_WM_DESTROY()                                // void OnDestroy()
+    ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)        // LRESULT OnDpiChanged(WPARAM, LPARAM)
+    ON_MESSAGE(WM_FIT_BANNER, OnFitBanner)         // LRESULT OnFitBanner(WPARAM, LPARAM)
 END_MESSAGE_MAP()
 
 CSettingsDlg::CSettingsDlg()
     : CScreenSaverDlg(IDD_SETTINGS), m_pSaver(nullptr), m_bSound(0), m_bRain(0),
-      m_bRebound(0), m_bFancy(0)
+      m_bRebound(0), m_bFancy(0), m_hBanner(nullptr)
 {
     InitCommonControls();
 }
@@ -115,8 +130,45 @@ BOOL CSettingsDlg::OnInitDialog()
         (this->*slider.member).SetPos(SliderPositionFromValue(slider.meaning, value));
     }
 
+    FitBanner();
     UpdateData(FALSE);
     return TRUE;
+}
+
+// The system scales the dialog's layout only after this message has been handled, so the
+// banner is fitted when the posted message comes back.
+LRESULT CSettingsDlg::OnDpiChanged(WPARAM, LPARAM)
+{
+    ::PostMessageA(m_hWnd, WM_FIT_BANNER, 0, 0);
+    return 0;
+}
+
+LRESULT CSettingsDlg::OnFitBanner(WPARAM, LPARAM)
+{
+    FitBanner();
+    return 0;
+}
+
+// The control shows a new banner made for its present size. When none can be made it
+// keeps the one it shows, which at worst is the 96-DPI one it was made with.
+void CSettingsDlg::FitBanner()
+{
+    const HWND banner = ::GetDlgItem(m_hWnd, IDC_BANNER);
+    const HBITMAP fitted = banner ? MakeFittedBanner(banner) : nullptr;
+    if (fitted == nullptr) return;
+    ::SendMessageA(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(fitted));
+    if (m_hBanner) ::DeleteObject(m_hBanner);
+    m_hBanner = fitted;
+}
+
+void CSettingsDlg::OnDestroy()
+{
+    if (m_hBanner) {
+        ::SendDlgItemMessageA(m_hWnd, IDC_BANNER, STM_SETIMAGE, IMAGE_BITMAP, 0);
+        ::DeleteObject(m_hBanner);
+        m_hBanner = nullptr;
+    }
+    CScreenSaverDlg::OnDestroy();
 }
 
 void CSettingsDlg::OnSnapshot() { ChooseBackground(BACKGROUND_SNAPSHOT); }

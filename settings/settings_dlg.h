@@ -1,6 +1,7 @@
 // The settings dialog: shows the scene object's settings record in dialog IDD_SETTINGS,
 // lets the user change effects, background, sound, picture path and the four sliders,
-// and stores the record with OK. Cancel stores nothing.
+// and stores the record with OK. Cancel stores nothing. The banner is fitted to its place
+// at the display's scale, again whenever the dialog moves to a monitor of another scale.
 #pragma once
 
 #include "framework/afx.h"
@@ -36,10 +37,17 @@ protected:
     void OnWallpaper();
     void OnOwnPicture();
     void OnBrowse();
+    void OnDestroy();
+    LRESULT OnDpiChanged(WPARAM, LPARAM);
+    LRESULT OnFitBanner(WPARAM, LPARAM);
 
     DECLARE_MESSAGE_MAP()
 
 private:
     void ChooseBackground(BackgroundMode mode);
     void ShowPathTooLong();
+    void FitBanner();
+
+    // The banner bitmap the dialog made and the banner control shows; null until then.
+    HBITMAP m_hBanner;
 };

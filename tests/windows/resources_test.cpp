@@ -162,19 +162,32 @@ TEST_F(Resources, IconGroupHoldsSixteenThirtyTwoAndFortyEightPixels)
     EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48}));
 }
 
-TEST_F(Resources, BannerIs385By80AtTwentyFourBits)
+// A bitmap resource as the system loads it: a 40-byte header, then the rows of 24-bit
+// pixels stored bottom-up, each padded to four bytes.
+void ExpectBitmap(const Bytes& bitmap, int32_t width, int32_t height)
 {
-    const Bytes banner = Load(RT_BITMAP, IDB_BANNER);
-    Reader info(banner);
+    Reader info(bitmap);
     EXPECT_EQ(info.U32(), 40u);
-    EXPECT_EQ(int32_t(info.U32()), 385);
-    EXPECT_EQ(int32_t(info.U32()), 80);  // positive: rows stored bottom-up
+    EXPECT_EQ(int32_t(info.U32()), width);
+    EXPECT_EQ(int32_t(info.U32()), height);  // positive: rows stored bottom-up
     EXPECT_EQ(info.U16(), 1);
     EXPECT_EQ(info.U16(), 24);
     EXPECT_EQ(info.U32(), uint32_t(BI_RGB));
     ASSERT_FALSE(info.overrun);
-    const size_t rowBytes = (385 * 3 + 3) & ~3;
-    EXPECT_GE(banner.size(), 40 + 80 * rowBytes);
+    const size_t rowBytes = (size_t(width) * 3 + 3) & ~size_t(3);
+    EXPECT_GE(bitmap.size(), 40 + size_t(height) * rowBytes);
+}
+
+TEST_F(Resources, BannerIs385By80AtTwentyFourBits)
+{
+    ExpectBitmap(Load(RT_BITMAP, IDB_BANNER), 385, 80);
+}
+
+// The dialog stretches this one to the banner's place at every display scale: three times
+// that place at 96 DPI in the system's dialog font (257 x 58 dialog units, 385 x 94 pixels).
+TEST_F(Resources, LargeBannerIsThreeTimesAsWideAndAsTallAsItsPlace)
+{
+    ExpectBitmap(Load(RT_BITMAP, IDB_BANNER_3X), 1155, 282);
 }
 
 // The scene hands these to the sound service as they are: each must be a whole RIFF file
@@ -247,7 +260,8 @@ const char* const TRACKBAR = "msctls_trackbar32";
 std::vector<ControlRow> SettingsControls()
 {
     std::vector<ControlRow> rows = {
-        {IDC_BANNER, STATIC, "#129", 0x5000000E, 0, 0, 257, 58},
+        // SS_CENTERIMAGE: the banner keeps its place's size whatever bitmap it shows.
+        {IDC_BANNER, STATIC, "#129", 0x5000020E, 0, 0, 257, 58},
         {-1, BUTTON, "Choose Effect", 0x50000307, 3, 65, 250, 24},
         {IDC_RAIN, BUTTON, "Rain Effect", 0x50010003, 8, 75, 70, 10},
         {IDC_REBOUND, BUTTON, "Rebound Effect", 0x50010003, 93, 75, 70, 10},

@@ -1,7 +1,9 @@
 // The settings dialog and its picture chooser under Wine: the program's own dialog template
 // runs through the host's dialog procedure, a script clicks, types and slides inside its
 // modal loop as a user would, answers the real open-file dialog, and the registry shows
-// what OK and Cancel left behind.
+// what OK and Cancel left behind. The banner is read back pixel by pixel at several
+// display scales.
+#include "settings/banner.h"
 #include "settings/file_dialog_ex.h"
 #include "settings/settings_dlg.h"
 
@@ -10,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -185,7 +188,8 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
     }
 }
 
-// Dialog 2003 from the built program, run as the settings mode runs it; answers its result.
+// Dialog 2003 from the built program, run as the settings mode runs it, with the
+// program's module as the place of the resources its controls load; answers its result.
 INT_PTR RunDialog(std::vector<Step> steps)
 {
     static const HMODULE program = LoadLibraryExA(LAKEGLASS_SCR, nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -196,9 +200,8 @@ INT_PTR RunDialog(std::vector<Step> steps)
     script = &run;
     const UINT_PTR timer = SetTimer(nullptr, 0, 20, Tick);
     const INT_PTR result = DialogBoxIndirectParamA(
-        GetModuleHandleA(nullptr),
-        static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(program, found))), nullptr,
-        HostDialogProc, 0);
+        program, static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(program, found))),
+        nullptr, HostDialogProc, 0);
     KillTimer(nullptr, timer);
     script = nullptr;
     EXPECT_FALSE(run.timedOut) << "stuck at step " << run.next;
@@ -570,6 +573,28 @@ TEST(FileChooser, SystemHoldsTheFullRecordAndThePathComesBackInTheShortOne)
     DeleteFileA(path.c_str());
 }
 
+// This program again, running only the named (disabled) test; answers its exit code, 99
+// when it could not run.
+DWORD RunThisProgram(const char* test)
+{
+    char program[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, program, MAX_PATH);
+    std::string command = std::string("\"") + program +
+                          "\" --gtest_also_run_disabled_tests --gtest_filter=" + test;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION child = {};
+    DWORD exitCode = 99;
+    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                       &startup, &child)) {
+        WaitForSingleObject(child.hProcess, 60000);
+        GetExitCodeProcess(child.hProcess, &exitCode);
+        CloseHandle(child.hThread);
+        CloseHandle(child.hProcess);
+    }
+    return exitCode;
+}
+
 // Wine fixes the reported version when a program starts, so each version is tried in a
 // child run of this program under Wine's per-program version setting.
 TEST(FileChooser, ReportedVersionDecidesTheRecordSize)
@@ -589,20 +614,7 @@ TEST(FileChooser, ReportedVersionDecidesTheRecordSize)
                        static_cast<DWORD>(std::strlen(c.version) + 1));
         RegCloseKey(key);
         SetEnvironmentVariableA("LAKEGLASS_EXPECT_FULL_RECORD", c.full);
-        std::string command = std::string("\"") + program +
-                              "\" --gtest_also_run_disabled_tests"
-                              " --gtest_filter=FileChooser.DISABLED_UnderTheReportedVersion";
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION child = {};
-        DWORD exitCode = 99;
-        if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                           &startup, &child)) {
-            WaitForSingleObject(child.hProcess, 60000);
-            GetExitCodeProcess(child.hProcess, &exitCode);
-            CloseHandle(child.hThread);
-            CloseHandle(child.hProcess);
-        }
+        const DWORD exitCode = RunThisProgram("FileChooser.DISABLED_UnderTheReportedVersion");
         SetEnvironmentVariableA("LAKEGLASS_EXPECT_FULL_RECORD", nullptr);
         RegDeleteKeyA(HKEY_CURRENT_USER, wineKey.c_str());
         EXPECT_EQ(0u, exitCode) << c.version;
@@ -619,6 +631,227 @@ TEST(FileChooser, DISABLED_UnderTheReportedVersion)
     RunChooser(&chooser, &owner, IDCANCEL);
     const DWORD size = *full == '1' ? sizeof(OPENFILENAMEA) : OPENFILENAME_SIZE_VERSION_400A;
     EXPECT_EQ(std::vector<DWORD>(chooser.m_systemSizes.size(), size), chooser.m_systemSizes);
+}
+
+
+// ---- the chooser's filter -----------------------------------------------------------------
+
+// The filter as the chooser takes it: entries separated by '|', the list ended by "||".
+TEST_F(SettingsDialogBrowse, ChooserOffersAllPicturesFirstAndEveryPictureEnding)
+{
+    std::string filters;
+    EXPECT_EQ(IDOK, RunDialog({Click(IDC_BROWSE), [&](HWND dlg) {
+                                   const HWND chooser = OwnedDialog(dlg, true);
+                                   if (chooser == nullptr) return false;
+                                   const HWND types = GetDlgItem(chooser, 0x470);
+                                   const int count = static_cast<int>(
+                                       SendMessageA(types, CB_GETCOUNT, 0, 0));
+                                   for (int i = 0; i < count; ++i) {
+                                       char text[128] = "";
+                                       SendMessageA(types, CB_GETLBTEXT, i,
+                                                    reinterpret_cast<LPARAM>(text));
+                                       filters += std::string(text) + "\n";
+                                   }
+                                   return true;
+                               },
+                               AnswerChooser(""), Settled(), Click(IDOK)}));
+    EXPECT_EQ("All Pictures (*.jpg;*.jpeg;*.jpe;*.png;*.bmp)\n"
+              "JPEG Files (*.jpg;*.jpeg;*.jpe)\n"
+              "PNG Files (*.png)\n"
+              "BMP Files (*.bmp)\n"
+              "All Files (*.*)\n",
+              filters);
+}
+
+// The part of the drawing shown keeps its proportions, lies inside it and is centred.
+TEST(BannerPart, KeepsTheDrawingsProportionsAndFillsThePlace)
+{
+    const struct {
+        SIZE place;
+        std::vector<long> part;  // left, top, right, bottom
+    } cases[] = {
+        {{385, 94}, {0, 0, 1155, 282}},        // the drawing's own proportions
+        {{578, 146}, {19, 0, 1135, 282}},      // taller: the middle columns
+        {{771, 188}, {0, 0, 1155, 281}},       // a little wider: one row less
+        {{800, 100}, {0, 69, 1155, 213}},      // much wider: the middle rows
+        {{1, 100000}, {577, 0, 578, 282}},     // a sliver: still one column
+        {{100000, 1}, {0, 140, 1155, 141}},    // a line: still one row
+        {{0, 94}, {0, 0, 1155, 282}},          // no place: the whole drawing
+        {{-5, -5}, {0, 0, 1155, 282}},
+    };
+    for (const auto& c : cases) {
+        const RECT part = BannerPartFilling({1155, 282}, c.place);
+        EXPECT_EQ(c.part, (std::vector<long>{part.left, part.top, part.right, part.bottom}))
+            << c.place.cx << "x" << c.place.cy;
+    }
+}
+
+// ---- the banner at every display scale -------------------------------------------------
+
+// What the banner looks like in the painted dialog, in the dialog's client pixels.
+struct BannerView {
+    int dpi = 0;
+    RECT place = {};      // the banner control
+    RECT template_ = {};  // the banner's rectangle in the template, 257 x 58 dialog units
+    SIZE image = {};      // the bitmap the control shows
+    long shownPixels = 0; // pixels of the banner's place inside the dialog's client area
+    long facePixels = 0;  // of those, the ones in the dialog's face colour
+    long bluePixels = 0;  // and the ones of deep or lit water (blue well above red)
+    int band = 0;         // face-coloured rows under the banner, down to the first group box
+    int bandLimit = 0;    // 12 dialog units: the 7 between banner and box, half a caption line
+};
+
+// The window's pixels inside the rectangle of its client area, as 0x00RRGGBB, rows top down.
+std::vector<uint32_t> Grab(HWND window, const RECT& area)
+{
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HDC dc = GetDC(window);
+    const HDC copy = CreateCompatibleDC(dc);
+    const HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<uint32_t> pixels;
+    if (dib != nullptr) {
+        const HGDIOBJ old = SelectObject(copy, dib);
+        BitBlt(copy, 0, 0, width, height, dc, area.left, area.top, SRCCOPY);
+        GdiFlush();
+        const uint32_t* from = static_cast<const uint32_t*>(bits);
+        for (long i = 0; i < long(width) * height; ++i) pixels.push_back(from[i] & 0xFFFFFF);
+        SelectObject(copy, old);
+        DeleteObject(dib);
+    }
+    DeleteDC(copy);
+    ReleaseDC(window, dc);
+    return pixels;
+}
+
+std::string Describe(const RECT& r)
+{
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+           std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
+}
+
+BannerView LookAtBanner(HWND dlg)
+{
+    RedrawWindow(dlg, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    BannerView view;
+    const HDC dc = GetDC(dlg);
+    view.dpi = GetDeviceCaps(dc, LOGPIXELSX);
+    ReleaseDC(dlg, dc);
+    const HWND banner = GetDlgItem(dlg, IDC_BANNER);
+    GetWindowRect(banner, &view.place);
+    MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&view.place), 2);
+    view.template_ = {0, 0, 257, 58};
+    MapDialogRect(dlg, &view.template_);
+    RECT limit = {0, 0, 0, 12};
+    MapDialogRect(dlg, &limit);
+    view.bandLimit = limit.bottom;
+    BITMAP shown = {};
+    const HGDIOBJ image = reinterpret_cast<HGDIOBJ>(
+        SendMessageA(banner, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    if (image && GetObjectA(image, sizeof(shown), &shown))
+        view.image = {shown.bmWidth, shown.bmHeight};
+
+    RECT client = {};
+    GetClientRect(dlg, &client);
+    const RECT area = {0, 0, client.right,
+                       std::min<LONG>(client.bottom, view.place.bottom + 3 * view.bandLimit)};
+    const std::vector<uint32_t> pixels = Grab(dlg, area);
+    if (pixels.empty()) return view;
+    const COLORREF faceColour = GetSysColor(COLOR_BTNFACE);
+    const uint32_t face = (GetRValue(faceColour) << 16) | (GetGValue(faceColour) << 8) |
+                          GetBValue(faceColour);
+    auto at = [&](long x, long y) { return pixels[y * area.right + x]; };
+    for (long y = view.place.top; y < std::min(view.place.bottom, area.bottom); ++y)
+        for (long x = view.place.left; x < std::min(view.place.right, area.right); ++x) {
+            const uint32_t pixel = at(x, y);
+            ++view.shownPixels;
+            view.facePixels += pixel == face;
+            view.bluePixels += long(pixel & 0xFF) > long(pixel >> 16) + 48;
+        }
+    // Down the middle: past the banner, then the dialog's face up to the group box's frame.
+    long y = 0;
+    const long x = area.right / 2;
+    while (y < area.bottom && at(x, y) != face) ++y;
+    const long bandTop = y;
+    while (y < area.bottom && at(x, y) == face) ++y;
+    view.band = int(y - bandTop);
+    return view;
+}
+
+void ExpectBannerFillsItsPlace(const BannerView& view, const char* when)
+{
+    SCOPED_TRACE(std::string(when) + " at " + std::to_string(view.dpi) + " DPI, place " +
+                 Describe(view.place));
+    EXPECT_EQ(view.place.right - view.place.left, view.image.cx);
+    EXPECT_EQ(view.place.bottom - view.place.top, view.image.cy);
+    EXPECT_GT(view.shownPixels, 0);
+    EXPECT_EQ(0, view.facePixels);
+    EXPECT_GT(view.bluePixels, view.shownPixels * 3 / 4) << "of " << view.shownPixels;
+}
+
+// Wine reads the display's DPI once, as a program starts: each scale is looked at in a
+// child run of this program, with the scale in the user's desktop settings.
+TEST(SettingsBanner, FillsItsPlaceAtEveryScaleWithNoBandBelow)
+{
+    const char* const desktop = "Control Panel\\Desktop";
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, desktop, &key));
+    DWORD before = 0, size = sizeof(before), type = 0;
+    const bool had = RegQueryValueExA(key, "LogPixels", nullptr, &type,
+                                      reinterpret_cast<BYTE*>(&before), &size) == ERROR_SUCCESS;
+    for (DWORD dpi : {96, 144, 192}) {
+        RegSetValueExA(key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), 4);
+        SetEnvironmentVariableA("LAKEGLASS_EXPECT_DPI", std::to_string(dpi).c_str());
+        EXPECT_EQ(0u, RunThisProgram("SettingsBanner.DISABLED_AtTheDisplayScale")) << dpi;
+    }
+    SetEnvironmentVariableA("LAKEGLASS_EXPECT_DPI", nullptr);
+    if (had)
+        RegSetValueExA(key, "LogPixels", 0, type, reinterpret_cast<const BYTE*>(&before), size);
+    else
+        RegDeleteValueA(key, "LogPixels");
+    RegCloseKey(key);
+}
+
+// Opens the dialog as the program does, aware of the display's DPI; then moves it, as far
+// as the banner can tell, to a monitor of a quarter smaller scale: the system shrinks the
+// control and tells the dialog.
+TEST(SettingsBanner, DISABLED_AtTheDisplayScale)
+{
+    const char* expected = std::getenv("LAKEGLASS_EXPECT_DPI");
+    ASSERT_NE(nullptr, expected);
+    const auto aware = reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "SetProcessDPIAware")));
+    if (aware) aware();
+    BannerView opened, moved;
+    HGDIOBJ shown = nullptr;
+    EXPECT_EQ(IDCANCEL,
+              RunDialog({Do([&](HWND dlg) { opened = LookAtBanner(dlg); }),
+                         Do([&](HWND dlg) {
+                             const HWND banner = GetDlgItem(dlg, IDC_BANNER);
+                             RECT r = opened.place;
+                             SetWindowPos(banner, nullptr, 0, 0, (r.right - r.left) * 3 / 4,
+                                          (r.bottom - r.top) * 3 / 4,
+                                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                             const UINT dpi = opened.dpi * 3 / 4;
+                             GetWindowRect(dlg, &r);
+                             SendMessageA(dlg, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi),
+                                          reinterpret_cast<LPARAM>(&r));
+                         }),
+                         Do([&](HWND dlg) {
+                             moved = LookAtBanner(dlg);
+                             shown = reinterpret_cast<HGDIOBJ>(SendDlgItemMessageA(
+                                 dlg, IDC_BANNER, STM_GETIMAGE, IMAGE_BITMAP, 0));
+                         }),
+                         Click(IDCANCEL)}));
+    EXPECT_EQ(std::atoi(expected), opened.dpi);
+    EXPECT_EQ(Describe(opened.template_), Describe(opened.place));
+    ExpectBannerFillsItsPlace(opened, "opened");
+    EXPECT_LE(opened.band, opened.bandLimit);
+    ExpectBannerFillsItsPlace(moved, "moved");
+    EXPECT_EQ(0, GetObjectType(shown)) << "the dialog keeps no banner after it closes";
 }
 
 }  // namespace
