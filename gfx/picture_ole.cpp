@@ -26,12 +26,6 @@ struct DecoderBitmapInfo {
     DWORD masks[3];
 };
 
-// The decoder's bitmap description: 16 bits per pixel in RGB565, rows top to bottom.
-// Each decode writes its picture's size into it.
-DecoderBitmapInfo decoderBitmapInfo = {
-    {sizeof(BITMAPINFOHEADER), 0, 0, 1, 16, BI_BITFIELDS, 0, 0, 0, 0, 0},
-    {0xF800, 0x07E0, 0x001F}};
-
 // What one decode holds. The memory block belongs to the stream once the stream exists,
 // and is freed with it.
 struct DecodeResources {
@@ -60,12 +54,6 @@ struct DecodeResources {
             GlobalFree(block);
     }
 };
-
-// Bytes from one bitmap-section row to the next: 2 * width rounded up to a multiple of 4.
-size_t SectionStride(int width)
-{
-    return (2 * static_cast<size_t>(width) + 3) & ~static_cast<size_t>(3);
-}
 
 }  // namespace
 
@@ -122,8 +110,10 @@ bool DecodePicture(Surface* surface, const uint8_t* data, size_t size)
     held.memoryDC = CreateCompatibleDC(held.screenDC);
     if (!held.memoryDC) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
 
-    decoderBitmapInfo.header.biWidth = width;
-    decoderBitmapInfo.header.biHeight = -height;
+    // The decoder draws into 16 bits per pixel in RGB565, rows top to bottom.
+    DecoderBitmapInfo decoderBitmapInfo = {
+        {sizeof(BITMAPINFOHEADER), width, -height, 1, 16, BI_BITFIELDS, 0, 0, 0, 0, 0},
+        {0xF800, 0x07E0, 0x001F}};
     void* sectionBits = nullptr;
     held.section = CreateDIBSection(held.screenDC, reinterpret_cast<BITMAPINFO*>(&decoderBitmapInfo),
                                     DIB_RGB_COLORS, &sectionBits, nullptr, 0);
@@ -147,10 +137,7 @@ bool DecodePicture(Surface* surface, const uint8_t* data, size_t size)
         surface->Release();
         return GraphicsFail(GFX_CANNOT_CREATE_IMAGE);
     }
-    const size_t stride = SectionStride(width);
-    const uint8_t* sectionRow = static_cast<const uint8_t*>(sectionBits);
-    for (int row = 0; row < height; ++row, sectionRow += stride)
-        std::memcpy(surface->Row(row), sectionRow, stride);
+    CopyBitmapRows(surface, sectionBits);
     return true;
 }
 

@@ -81,3 +81,16 @@ int FillSurface(Surface* surface, uint16_t colour)
     }
     return 0;
 }
+
+size_t BitmapRowStride(int32_t width)
+{
+    return (2 * static_cast<size_t>(width) + 3) & ~static_cast<size_t>(3);
+}
+
+void CopyBitmapRows(Surface* surface, const void* sectionBits)
+{
+    const size_t stride = BitmapRowStride(surface->width);
+    const uint8_t* row = static_cast<const uint8_t*>(sectionBits);
+    for (int32_t r = 0; r < surface->height; ++r, row += stride)
+        std::memcpy(surface->Row(r), row, stride);
+}

@@ -3,6 +3,7 @@
 // once; the ripple field keeps its height maps in surfaces too.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct Surface;
@@ -40,3 +41,11 @@ struct Surface {
 };
 
 int FillSurface(Surface* surface, uint16_t colour);
+
+// Bytes from one row of a 16-bit bitmap section to the next: 2 * width rounded up to a
+// multiple of 4, which never exceeds a surface's pitch for the same width.
+size_t BitmapRowStride(int32_t width);
+
+// Copies a 16-bit bitmap section of the surface's own size, rows top to bottom, into the
+// surface: how the snapshot and the picture decoder take what the platform drew.
+void CopyBitmapRows(Surface* surface, const void* sectionBits);

@@ -82,9 +82,6 @@ bool ReadDisplaySize(int32_t* width, int32_t* height)
     return true;
 }
 
-// Bytes from one row of a 16-bit bitmap section to the next.
-int32_t SectionStride(int32_t width) { return (2 * width + 3) & ~3; }
-
 // The shell's desktop object first, then the system setting.
 bool LookUpWallpaperPath(CString* path)
 {
@@ -179,10 +176,7 @@ bool CSceneWnd::CaptureDesktop(Surface* picture)
         picture->Release();
         if (picture->Create(width, height)) {
             FillSurface(picture, 0);
-            const int32_t stride = SectionStride(width);
-            const uint8_t* row = static_cast<const uint8_t*>(sectionBits);
-            for (int32_t r = 0; r < height; ++r, row += stride)
-                std::memcpy(picture->bits + static_cast<intptr_t>(r) * picture->pitch, row, stride);
+            CopyBitmapRows(picture, sectionBits);
             captured = true;
         }
     }

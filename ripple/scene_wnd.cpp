@@ -55,6 +55,8 @@ void CSceneWnd::InitScene()
         return;
     }
     const SceneState state = SetUpScene(this, clientWidth, clientHeight);
+    // The one process-wide bitmap description held the snapshot's size until now; from
+    // here on it describes the frame, which the 16-bit way to the screen relies on.
     SetFrameBitmapSize(frameWidth, frameHeight);
     // Only the full-screen window follows a change of the screens, so only it keeps the
     // picture at its own size.
