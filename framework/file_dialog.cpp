@@ -6,7 +6,8 @@
 #include <cstring>
 
 // OPENFILENAME_SIZE_VERSION_400A is no constant expression, so its 76 bytes are checked
-// through the offset of its last field.
+// through the offset of its last field. The short record is the full one's beginning, which
+// is what lets a chooser copy one into the other.
 #if defined(__i386__)
 static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76,
               "the 400A open-file record is 76 bytes");
@@ -55,16 +56,24 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt, LPCSTR lpszFil
 int CFileDialog::DoModal()
 {
     m_ofn.hwndOwner = PreModal();
+    const BOOL chosen = RunSystemChooser(&m_ofn);
+    PostModal();
+    return chosen ? IDOK : IDCANCEL;
+}
+
+// An Explorer-style chooser meets the object through its hook's child dialog, any other
+// through its own dialog, which is the next window the framework's procedure sees.
+BOOL CFileDialog::RunSystemChooser(OPENFILENAMEA* pRecord)
+{
     AfxUnhookWindowCreate();
     AFX_THREAD_STATE* state = AfxGetThreadState();
-    if (m_ofn.Flags & OFN_EXPLORER)
+    if (pRecord->Flags & OFN_EXPLORER)
         state->m_pAlternateWndInit = this;
     else
         AfxHookWindowCreate(this);
-    const BOOL chosen = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
+    const BOOL chosen = m_bOpenFileDialog ? ::GetOpenFileNameA(pRecord) : ::GetSaveFileNameA(pRecord);
     state->m_pAlternateWndInit = nullptr;
-    PostModal();
-    return chosen ? IDOK : IDCANCEL;
+    return chosen;
 }
 
 BOOL CFileDialog::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult)

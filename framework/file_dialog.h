@@ -40,6 +40,9 @@ public:
 protected:
     // The chooser's notifications all answer 0: the chooser goes on as it would alone.
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    // Runs the system's chooser on the record (m_ofn or a copy of it, with its owner set),
+    // with this object attached to the chooser's window meanwhile; TRUE when a file was chosen.
+    BOOL RunSystemChooser(OPENFILENAMEA* pRecord);
 
     BOOL m_bOpenFileDialog;
     std::string m_strDefExt;

@@ -1,6 +1,7 @@
 // The entry: platform family, command line, one run mode, exit code.
 #include "saver/host_main.h"
 
+#include "framework/platform_version.h"
 #include "res/resource.h"
 #include "saver/bridge.h"
 #include "saver/command_line.h"
@@ -14,22 +15,24 @@ const char* NextCharacter(const char* text) { return CharNextA(text); }
 
 bool ReportsWin9x()
 {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof(version);
-    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+    OSVERSIONINFOEXA version;
+    return ReadPlatformVersion(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
 }
 
 HWND AsWindow(uintptr_t handle) { return reinterpret_cast<HWND>(handle); }
 
+// The window asked for as the owner when it is one, else the foreground window.
+HWND OwnerOrForeground(uintptr_t handle)
+{
+    HWND owner = AsWindow(handle);
+    return owner && IsWindow(owner) ? owner : GetForegroundWindow();
+}
+
 int RunRequestedMode(const RunRequest& request)
 {
     switch (request.mode) {
-    case RUN_SETTINGS: {
-        if (request.noOwner) return RunSettingsDialog(nullptr);
-        HWND owner = AsWindow(request.handle);
-        if (!owner || !IsWindow(owner)) owner = GetForegroundWindow();
-        return RunSettingsDialog(owner);
-    }
+    case RUN_SETTINGS:
+        return RunSettingsDialog(request.noOwner ? nullptr : OwnerOrForeground(request.handle));
     case RUN_SAVER:
         return RunSaverWindow(nullptr);
     case RUN_PREVIEW: {
@@ -39,7 +42,8 @@ int RunRequestedMode(const RunRequest& request)
     }
     case RUN_PASSWORD_CHANGE:
         if (!g_host.onWin9x) return -1;
-        return RunPasswordChange(request.rest);
+        ChangeSaverPassword(OwnerOrForeground(ParseDecimalHandleValue(request.rest)));
+        return 0;
     case RUN_INVALID:
     default:
         return -1;
@@ -47,8 +51,6 @@ int RunRequestedMode(const RunRequest& request)
 }
 
 }  // namespace
-
-static_assert(sizeof(OSVERSIONINFOA) == 148, "the version record the platform expects");
 
 namespace {
 

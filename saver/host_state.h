@@ -1,5 +1,5 @@
 // The host's one process-wide record: the module, the platform family, the saver window
-// and its flags, the mouse reference, and the password hooks.
+// and its flags, the mouse reference, the password hooks, and the input method's context.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +7,7 @@
 #include <cstdint>
 
 typedef BOOL(WINAPI* VerifyPasswordFunction)(HWND);
+typedef HANDLE(WINAPI* AssociateContextFunction)(HWND, HANDLE);
 
 struct HostState {
     HINSTANCE instance = nullptr;
@@ -21,9 +22,8 @@ struct HostState {
     DWORD lastPasswordCheck = 0xFFFFFFFF;  // end of the last verification; all bits: none yet
     HMODULE passwordModule = nullptr;
     VerifyPasswordFunction verifyPassword = nullptr;  // null: no password is required
+    AssociateContextFunction associateContext = nullptr;  // the input method's, once found
+    HANDLE savedInputContext = nullptr;  // taken from the saver window while it runs
 };
 
 extern HostState g_host;
-
-// A window handle written in decimal, read at the full width of a handle.
-HWND ParseDecimalHandle(const char* text);

@@ -94,11 +94,3 @@ void ChangeSaverPassword(HWND owner)
     if (change) change("SCRSAVE", owner, 0, nullptr);
     FreeLibrary(mpr);
 }
-
-int RunPasswordChange(const char* text)
-{
-    HWND owner = ParseDecimalHandle(text);
-    if (!owner || !IsWindow(owner)) owner = GetForegroundWindow();
-    ChangeSaverPassword(owner);
-    return 0;
-}

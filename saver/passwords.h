@@ -16,5 +16,5 @@ void UnloadPasswordVerifier();
 bool ConfirmClose(HWND hWnd);
 // Tells the system whether a screen saver runs (it then keeps task switching away).
 void SetSaverRunning(bool running);
-int RunPasswordChange(const char* text);
+// The system's password-change dialog for the screen saver's password, owned by `owner`.
 void ChangeSaverPassword(HWND owner);

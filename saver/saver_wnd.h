@@ -1,6 +1,6 @@
 // The window the saver runs in: a full-screen topmost popup, or a child filling the
 // preview window the display settings hand over. Its procedure passes messages on to the
-// scene; what the scene leaves unhandled comes back to the closing rules.
+// scene; what the scene leaves unhandled comes back to the closing rules (closing_rules.h).
 #pragma once
 
 #include <windows.h>
@@ -13,6 +13,3 @@ extern const char* const SAVER_WINDOW_TITLE;  // "Screen Saver"
 // -1 when no window could be made.
 int RunSaverWindow(HWND parent);
 LRESULT CALLBACK HostWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-// The saver's default handling: the closing rules, the password's verify request, the
-// autoplay reply, then the system's default.
-LRESULT SaverDefaultProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

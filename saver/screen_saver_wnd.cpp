@@ -1,7 +1,7 @@
 // The saver window's framework base: creation, erasing, painting and the palette messages.
 #include "saver/screen_saver_wnd.h"
 
-#include "saver/saver_wnd.h"
+#include "saver/closing_rules.h"
 
 CScreenSaverWnd* currentSaverWnd = nullptr;
 

@@ -18,6 +18,8 @@ public:
     virtual void SaveSettings() {}
     virtual void LoadSettings() {}
 
+    // Passes straight on; kept so that an override in the scene chains to the saver's base
+    // rather than past it to CWnd.
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Every message no handler takes goes to the host's default handling.
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;

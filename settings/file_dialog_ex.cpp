@@ -3,18 +3,9 @@
 // system makes flows back into the framework's short record.
 #include "settings/file_dialog_ex.h"
 
-#include <cstddef>
 #include <cstring>
 
-// The platform's OPENFILENAME_SIZE_VERSION_400A is no constant expression; the offset of
-// the short record's last field gives the same size at compile time.
-#if defined(__i386__)
-static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76,
-              "the short open-file record is 76 bytes");
-static_assert(sizeof(OPENFILENAMEA) == 88, "the full open-file record is 88 bytes");
-#endif
-static_assert(sizeof(OSVERSIONINFOEXA) == 156 && sizeof(OSVERSIONINFOA) == 148,
-              "the version records have no pointers and one size in both builds");
+#include "framework/platform_version.h"
 
 IMPLEMENT_DYNAMIC(CFileDialogEx, CFileDialog)
 
@@ -40,27 +31,17 @@ int CFileDialogEx::DoModal()
     const HWND hWndFocus = ::GetFocus();
 
     m_ofn.hwndOwner = PreModal();
-    AfxUnhookWindowCreate();
     const bool reenableOwner =
         m_ofn.hwndOwner != nullptr && ::IsWindowEnabled(m_ofn.hwndOwner);
     if (reenableOwner) ::EnableWindow(m_ofn.hwndOwner, FALSE);
-
-    AFX_THREAD_STATE* state = AfxGetThreadState();
-    if (m_ofn.Flags & OFN_EXPLORER)
-        state->m_pAlternateWndInit = this;
-    else
-        AfxHookWindowCreate(this);
 
     std::memset(&m_ofnEx, 0, sizeof(m_ofnEx));
     std::memcpy(&m_ofnEx, &m_ofn, OPENFILENAME_SIZE_VERSION_400A);
     m_ofnEx.lStructSize =
         IsWindows2000OrLater() ? sizeof(OPENFILENAMEA) : OPENFILENAME_SIZE_VERSION_400A;
-
-    const BOOL chosen =
-        m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofnEx) : ::GetSaveFileNameA(&m_ofnEx);
-
+    const BOOL chosen = RunSystemChooser(&m_ofnEx);
     CopyBackToFrameworkRecord();
-    state->m_pAlternateWndInit = nullptr;
+
     if (reenableOwner) ::EnableWindow(m_ofnEx.hwndOwner, TRUE);
     if (hWndFocus != nullptr && ::IsWindow(hWndFocus)) ::SetFocus(hWndFocus);
     PostModal();
@@ -79,17 +60,10 @@ void CFileDialogEx::CopyBackToFrameworkRecord()
     m_ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
 }
 
-// Systems older than the extended version record refuse its size; they are asked again
-// with the plain one. A system that answers neither gets the short open-file record.
+// A system that answers no version record gets the short open-file record.
 bool CFileDialogEx::IsWindows2000OrLater()
 {
     OSVERSIONINFOEXA info;
-    std::memset(&info, 0, sizeof(info));
-    info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXA);
-    OSVERSIONINFOA* plain = reinterpret_cast<OSVERSIONINFOA*>(&info);
-    if (!::GetVersionExA(plain)) {
-        info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
-        if (!::GetVersionExA(plain)) return false;
-    }
-    return info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion >= 5;
+    return ReadPlatformVersion(&info) && info.dwPlatformId == VER_PLATFORM_WIN32_NT &&
+           info.dwMajorVersion >= 5;
 }
