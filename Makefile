@@ -108,6 +108,20 @@ bench:
 bench-saver: bootstrap windows
 	scripts/bench-saver
 
+# The Linux program beside XScreenSaver's ripples hack, full screen on Xvfb at 1024x768 and
+# 1920x1080: CPU per frame of each and of the X server, and their ratio.
+.PHONY: bench-linux install-linux
+bench-linux:
+	scripts/bootstrap native
+	scripts/bench-linux
+
+# The Linux program where XScreenSaver looks for its hacks, with its settings-dialog file.
+# Debian's XScreenSaver looks under /usr: make install-linux PREFIX=/usr
+PREFIX ?= /usr/local
+install-linux: native
+	install -D -m 755 $(NATIVE)/lakeglass $(DESTDIR)$(PREFIX)/libexec/xscreensaver/lakeglass
+	install -D -m 644 x11/lakeglass.xml $(DESTDIR)$(PREFIX)/share/xscreensaver/config/lakeglass.xml
+
 # Ten minutes of the saver with its handles and memory recorded each minute.
 soak: bootstrap windows64
 	scripts/with-wine /usr/lib/wine/wine64 $(WINDOWS64)/tests/saver_soak.exe $(WINDOWS64)/Lakeglass.scr 10

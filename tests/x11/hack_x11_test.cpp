@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ripple/lakebed.h"
@@ -24,6 +25,11 @@
 namespace {
 
 const std::string DATA = LAKEGLASS_TEST_DATA;
+
+// A surface that frees its pixels with the test.
+struct OwnedSurface : Surface {
+    ~OwnedSurface() { Release(); }
+};
 
 void PauseMilliseconds(int milliseconds)
 {
@@ -152,7 +158,7 @@ TEST_F(HackX11, DrawsMovingWaterIntoXScreenSaversWindow)
     // The fresh display's desktop is one colour, so the snapshot gives way to the lakebed.
     StartDisplay(320, 240);
     HackProcess hack(m_xvfb->name(), {"-root"}, {"XSCREENSAVER_WINDOW=" + Hex(m_window)});
-    Surface lakebed;
+    OwnedSurface lakebed;
     ASSERT_TRUE(DrawLakebed(&lakebed, FrameWidthFor(m_width), m_height));
     ExpectEdgeRows(lakebed, "snapshot of one colour");
     const std::vector<uint32_t> before = Whole();
@@ -180,7 +186,7 @@ TEST_F(HackX11, EdgeRowsShowEachPictureKindStretchedToTheWindow)
     };
     for (const auto& c : cases) {
         const std::string path = DATA + "/" + c.file;
-        Surface picture;
+        OwnedSurface picture;
         std::string why;
         ASSERT_TRUE(LoadPictureFile(path.c_str(), &picture, &why)) << c.file << ": " << why;
         ExpectBlocks(picture, c.tolerance, c.file);
@@ -213,7 +219,7 @@ TEST_F(HackX11, DestroyedWindowEndsIt)
 {
     StartDisplay(160, 120);
     HackProcess hack(m_xvfb->name(), {"--window-id", Hex(m_window), "--picture", DATA + "/blocks.png"});
-    Surface picture;
+    OwnedSurface picture;
     std::string why;
     ASSERT_TRUE(LoadPictureFile((DATA + "/blocks.png").c_str(), &picture, &why)) << why;
     ExpectEdgeRows(picture, "png");
@@ -224,10 +230,28 @@ TEST_F(HackX11, DestroyedWindowEndsIt)
     EXPECT_EQ(0, code) << hack.Errors();
 }
 
+TEST_F(HackX11, FollowsTheWindowsNewSize)
+{
+    StartDisplay(160, 120);
+    const std::string path = DATA + "/baseline.jpg";
+    HackProcess hack(m_xvfb->name(), {"--window-id", Hex(m_window), "--picture", path});
+    OwnedSurface picture;
+    std::string why;
+    ASSERT_TRUE(LoadPictureFile(path.c_str(), &picture, &why)) << why;
+    ExpectEdgeRows(picture, "before");
+    for (const auto& size : {std::make_pair(257, 90), std::make_pair(64, 200)}) {
+        XResizeWindow(m_display, m_window, size.first, size.second);
+        XSync(m_display, False);
+        m_width = size.first;
+        m_height = size.second;
+        ExpectEdgeRows(picture, std::to_string(m_width) + "x" + std::to_string(m_height));
+    }
+}
+
 TEST_F(HackX11, UnreadablePictureIsReportedAndTheLakebedShown)
 {
     StartDisplay(200, 100);
-    Surface lakebed;
+    OwnedSurface lakebed;
     ASSERT_TRUE(DrawLakebed(&lakebed, FrameWidthFor(m_width), m_height));
     for (const std::string& path : {DATA + "/no-such-lake.jpg", DATA, DATA + "/../x11/CMakeLists.txt"}) {
         ClearWindow();
