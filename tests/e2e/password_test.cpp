@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -180,26 +181,55 @@ protected:
     }
 };
 
-const char* const AEDEBUG_KEY = "Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
+// The fault probe registered as the system's crash debugger, started at once with no
+// question, in the given mode; what it writes down is the marker.
+class StandInDebugger {
+public:
+    StandInDebugger(const std::filesystem::path& directory, const std::string& mode)
+        : program_((directory / "debugger.exe").string()),
+          marker_((directory / "debugged.txt").string()),
+          debugger_(KEY, "Debugger",
+                    "\"" + program_ + "\" " + mode + " \"" + marker_ + "\" %ld %ld"),
+          autoStart_(KEY, "Auto", "1")
+    {
+        std::filesystem::copy_file(LAKEGLASS_FAULT_PROBE, program_);
+    }
+    std::string Marker() const
+    {
+        std::ifstream in(marker_, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+private:
+    static constexpr const char* KEY = "Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug";
+    std::string program_;
+    std::string marker_;
+    ScopedMachineString debugger_;
+    ScopedMachineString autoStart_;
+};
 
 TEST_F(VerifierFault, GoesToTheSystemReporterFirst)
 {
     // A stand-in crash debugger that only leaves a mark and ends, so that the reporter then
     // leaves the fault to the program.
-    const std::string reporter = (directory_ / "reporter.exe").string();
-    const std::string marker = (directory_ / "reported.txt").string();
-    std::filesystem::copy_file(LAKEGLASS_FAULT_PROBE, reporter);
-    ScopedMachineString debugger(AEDEBUG_KEY, "Debugger",
-                                 "\"" + reporter + "\" report \"" + marker + "\" %ld %ld");
-    ScopedMachineString autoStart(AEDEBUG_KEY, "Auto", "1");
-
+    StandInDebugger debugger(directory_, "report");
     driver::Saver saver = StartCopy("/s");
     EXPECT_EQ(DWORD(EXCEPTION_ACCESS_VIOLATION), RunUntilTheVerifierFaults(saver));
-    std::ifstream in(marker, std::ios::binary);
-    std::string reportedProcess;
-    in >> reportedProcess;
-    EXPECT_EQ(std::to_string(saver.process.dwProcessId), reportedProcess);
+    EXPECT_EQ(std::to_string(saver.process.dwProcessId), debugger.Marker());
     EXPECT_FALSE(SaverRunningState());
+}
+
+TEST_F(VerifierFault, StaysUnhandledWhenADebuggerTakesIt)
+{
+    // Once a debugger is attached the reporter answers "search on"; the program must not
+    // take the fault then, so it reaches the debugger as unhandled and the state is left.
+    StandInDebugger debugger(directory_, "debug");
+    driver::Saver saver = StartCopy("/s");
+    EXPECT_EQ(DWORD(EXCEPTION_ACCESS_VIOLATION), RunUntilTheVerifierFaults(saver));
+    EXPECT_EQ("c0000005 last", debugger.Marker());
+    EXPECT_TRUE(SaverRunningState());
+    driver::Saver off = driver::Start("off", LAKEGLASS_FAULT_PROBE);
+    EXPECT_EQ(0u, off.WaitExit(START_MS));
 }
 
 TEST_F(VerifierFault, LeftToTheProgramWhenNoDebuggerStarts)
