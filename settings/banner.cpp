@@ -43,8 +43,8 @@ HBITMAP MakeBitmap(HDC dc, SIZE size)
 }
 
 // HALFTONE averages every drawing pixel that falls on a place pixel, so the banner stays
-// smooth at every scale. The 95/98/Me family refuses the mode; there the nearest pixels'
-// colours are the best it has.
+// smooth at every scale. The 95/98/Me family has no such mode; where it is refused, the
+// nearest pixels' colours are the best there is.
 BOOL StretchSmoothly(HDC to, SIZE place, HDC from, const RECT& part)
 {
     if (!::SetStretchBltMode(to, HALFTONE)) ::SetStretchBltMode(to, COLORONCOLOR);

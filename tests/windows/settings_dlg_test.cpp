@@ -686,6 +686,31 @@ TEST(BannerPart, KeepsTheDrawingsProportionsAndFillsThePlace)
     }
 }
 
+// A banner control of the given module and size: the bitmap made for it, and its size.
+std::string FittedBannerFor(HINSTANCE module, int width, int height)
+{
+    const HWND banner = CreateWindowExA(0, "STATIC", "", WS_POPUP | SS_BITMAP | SS_CENTERIMAGE,
+                                        0, 0, width, height, nullptr, nullptr, module, nullptr);
+    const HBITMAP fitted = MakeFittedBanner(banner);
+    DestroyWindow(banner);
+    BITMAP made = {};
+    if (fitted == nullptr || !GetObjectA(fitted, sizeof(made), &made)) return "none";
+    DeleteObject(fitted);
+    return std::to_string(made.bmWidth) + "x" + std::to_string(made.bmHeight);
+}
+
+// Without a place or without the drawing there is no banner to show, and no failure.
+TEST(BannerPart, IsMadeForAnyPlaceThatHasPixelsAndADrawing)
+{
+    const HMODULE program = LoadLibraryExA(LAKEGLASS_SCR, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, program);
+    EXPECT_EQ("1x1", FittedBannerFor(program, 1, 1));
+    EXPECT_EQ("4000x3", FittedBannerFor(program, 4000, 3));
+    EXPECT_EQ("none", FittedBannerFor(program, 0, 94));
+    EXPECT_EQ("none", FittedBannerFor(GetModuleHandleA(nullptr), 385, 94));  // no drawing
+    FreeLibrary(program);
+}
+
 // ---- the banner at every display scale -------------------------------------------------
 
 // What the banner looks like in the painted dialog, in the dialog's client pixels.
