@@ -1,4 +1,4 @@
-// The entry: platform family, command line, one run mode, exit code.
+// The entry: platform family, command line, one run mode under the fault guard, exit code.
 #include "saver/host_main.h"
 
 #include "framework/platform_version.h"
@@ -10,6 +10,10 @@
 #include "saver/saver_wnd.h"
 
 namespace {
+
+// The filter that was in place before the guard (the C runtime's, which maps faults to
+// signals), put back before the system's reporter is asked.
+LPTOP_LEVEL_EXCEPTION_FILTER filterBeforeGuard = nullptr;
 
 const char* NextCharacter(const char* text) { return CharNextA(text); }
 
@@ -52,14 +56,6 @@ int RunRequestedMode(const RunRequest& request)
 
 }  // namespace
 
-namespace {
-
-// The filter that was in place before the guard (the C runtime's, which maps faults to
-// signals), put back before the system's reporter is asked.
-LPTOP_LEVEL_EXCEPTION_FILTER filterBeforeGuard = nullptr;
-
-}  // namespace
-
 // This stands in for a __try/__except around the whole dispatch whose filter is the
 // system's reporter: MinGW has no such block, and the two builds unwind differently (frames
 // on i686, tables on x86_64), while a last-resort filter sees exactly the faults that nothing
@@ -67,8 +63,8 @@ LPTOP_LEVEL_EXCEPTION_FILTER filterBeforeGuard = nullptr;
 // call it again, so the reporter, a registered debugger and any earlier filter answer as if
 // the saver had none. Only when the reporter leaves the fault to the program is the running
 // state turned off; the system's outermost handler then ends the process with the fault's
-// code, which is what the dispatch would have returned. Ending the process there rather than
-// returning to HostMain runs no more of a program whose state the fault left unknown.
+// code, as HostMain would with the dispatch's result, and runs no more of a program whose
+// state the fault left unknown.
 LONG WINAPI HostFaultFilter(EXCEPTION_POINTERS* exception)
 {
     SetUnhandledExceptionFilter(filterBeforeGuard);
