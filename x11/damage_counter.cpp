@@ -99,7 +99,8 @@ int main(int argc, char** argv)
     }
     const int64_t elapsed = NowNs() - start;
     std::printf("frames %ld seconds %.3f cpu_ns", frames, elapsed / 1e9);
-    for (int i = 2; i < argc; ++i) std::printf(" %lld", static_cast<long long>(ProcessCpuNs(argv[i]) - cpuStart[i - 2]));
+    for (int i = 2; i < argc; ++i)
+        std::printf(" %lld", static_cast<long long>(ProcessCpuNs(argv[i]) - cpuStart[i - 2]));
     std::printf("\n");
     XDamageDestroy(display, damage);
     XCloseDisplay(display);

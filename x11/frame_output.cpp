@@ -115,7 +115,8 @@ void FrameOutput::ReleaseImage()
 bool FrameOutput::CreateSharedImage(int width, int height)
 {
     m_shm = XShmSegmentInfo();
-    m_pImage = XShmCreateImage(m_pDisplay, m_pVisual, m_depth, ZPixmap, nullptr, &m_shm, width, height);
+    m_pImage = XShmCreateImage(m_pDisplay, m_pVisual, m_depth, ZPixmap, nullptr, &m_shm, width,
+                               height);
     if (!m_pImage) return false;
     m_shm.shmid = shmget(IPC_PRIVATE, size_t(m_pImage->bytes_per_line) * height, IPC_CREAT | 0600);
     if (m_shm.shmid >= 0) {
@@ -196,7 +197,8 @@ void FrameOutput::Show(const Surface& frame, int width, int height)
     width = std::min({width, frame.width, m_pImage->width});
     height = std::min({height, frame.height, m_pImage->height});
     for (int y = 0; y < height; ++y) {
-        uint32_t* out = reinterpret_cast<uint32_t*>(m_pImage->data + size_t(y) * m_pImage->bytes_per_line);
+        uint32_t* out =
+            reinterpret_cast<uint32_t*>(m_pImage->data + size_t(y) * m_pImage->bytes_per_line);
         ExpandRgb565Row(frame.Row(y), out, size_t(width));
         if (m_layout.sameAsExpansion) continue;
         for (int x = 0; x < width; ++x) {

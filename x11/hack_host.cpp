@@ -111,7 +111,8 @@ void LoadScenePicture(Display* display, const HostWindow& host, const HackOption
             std::fprintf(stderr, "lakeglass: cannot show '%s': %s; showing the lakebed\n",
                          settings.pictureFile.c_str(), why.c_str());
     } else {
-        loaded = TakeSnapshot(display, host.window, host.isPreview, &scene->picture) &&
+        loaded = TakeSnapshot(display, host.window, host.isPreview, &g_stopSignal,
+                              &scene->picture) &&
                  !PictureIsOneColour(scene->picture);
     }
     if (!loaded) DrawLakebed(&scene->picture, FrameWidthFor(width), height);
@@ -247,7 +248,8 @@ int HackHost::Run()
         return 1;
     }
     // A window someone else owns tells us of its size and its end; ours also of its close box.
-    if (!m_host.own) XSelectInput(m_pDisplay, m_host.window, attributes.your_event_mask | StructureNotifyMask);
+    if (!m_host.own)
+        XSelectInput(m_pDisplay, m_host.window, attributes.your_event_mask | StructureNotifyMask);
     if (m_host.own) {
         XMapWindow(m_pDisplay, m_host.window);
         XSync(m_pDisplay, False);

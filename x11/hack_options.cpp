@@ -111,7 +111,8 @@ ParseOutcome ParseHackOptions(int argc, const char* const* argv, HackOptions* op
             const char* value;
             if (!takeValue(&value)) return PARSE_ERROR;
             if (!ParseWindowId(value, &options->windowId)) {
-                *error = "bad value " + Quoted(value) + " for --window-id (a window id, decimal or 0x hex)";
+                *error = "bad value " + Quoted(value) +
+                         " for --window-id (a window id, decimal or 0x hex)";
                 return PARSE_ERROR;
             }
             options->target = TARGET_WINDOW_ID;

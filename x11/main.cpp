@@ -15,7 +15,8 @@ int main(int argc, char** argv)
         std::fputs(HackUsage(), stdout);
         return 0;
     case PARSE_ERROR:
-        std::fprintf(stderr, "lakeglass: %s\nTry 'lakeglass --help' for the options.\n", error.c_str());
+        std::fprintf(stderr, "lakeglass: %s\nTry 'lakeglass --help' for the options.\n",
+                     error.c_str());
         return 2;
     case PARSE_RUN:
         break;

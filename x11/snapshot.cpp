@@ -4,7 +4,6 @@
 #include "x11/snapshot.h"
 
 #include <X11/Xutil.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -51,7 +50,8 @@ int Shift(unsigned long mask)
 }
 
 // Runs the helper on the pixmap and waits for it; true when it ended well in time.
-bool RunHelper(const std::string& helper, Display* display, Window window, Pixmap pixmap)
+bool RunHelper(const std::string& helper, Display* display, Window window, Pixmap pixmap,
+               const volatile sig_atomic_t* stop)
 {
     char windowId[32], pixmapId[32];
     std::snprintf(windowId, sizeof windowId, "0x%lx", static_cast<unsigned long>(window));
@@ -65,7 +65,7 @@ bool RunHelper(const std::string& helper, Display* display, Window window, Pixma
               "--no-images", "--no-video", windowId, pixmapId, static_cast<char*>(nullptr));
         _exit(127);
     }
-    for (int waited = 0; waited < HELPER_SECONDS * 20; ++waited) {
+    for (int waited = 0; waited < HELPER_SECONDS * 20 && !*stop; ++waited) {
         int status = 0;
         const pid_t done = waitpid(child, &status, WNOHANG);
         if (done == child) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -79,7 +79,7 @@ bool RunHelper(const std::string& helper, Display* display, Window window, Pixma
 }
 
 bool SnapshotFromHelper(Display* display, Window window, const XWindowAttributes& attributes,
-                        Surface* picture)
+                        const volatile sig_atomic_t* stop, Surface* picture)
 {
     const std::string helper = FindHelper();
     if (helper.empty()) return false;
@@ -92,7 +92,7 @@ bool SnapshotFromHelper(Display* display, Window window, const XWindowAttributes
     XFillRectangle(display, pixmap, gc, 0, 0, attributes.width, attributes.height);
     XFreeGC(display, gc);
     bool taken = false;
-    if (RunHelper(helper, display, window, pixmap)) {
+    if (RunHelper(helper, display, window, pixmap, stop)) {
         XImage* image = XGetImage(display, pixmap, 0, 0, attributes.width, attributes.height,
                                   AllPlanes, ZPixmap);
         if (image) {
@@ -149,10 +149,12 @@ bool ImageToSurface(const XImage* image, const Visual* visual, Surface* picture)
     return true;
 }
 
-bool TakeSnapshot(Display* display, Window window, bool isPreview, Surface* picture)
+bool TakeSnapshot(Display* display, Window window, bool isPreview,
+                  const volatile sig_atomic_t* stop, Surface* picture)
 {
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display, window, &attributes)) return false;
-    if (SnapshotFromHelper(display, window, attributes, picture)) return true;
+    if (SnapshotFromHelper(display, window, attributes, stop, picture)) return true;
+    if (*stop) return false;
     return SnapshotFromRoot(display, window, attributes, isPreview, picture);
 }

@@ -68,7 +68,8 @@ XvfbDisplay::XvfbDisplay(int width, int height, int depth)
         if (number[got - 1] == '\n') break;
     }
     close(pipeFds[0]);
-    if (got > 0 && number[0] >= '0' && number[0] <= '9') m_name = ":" + std::to_string(std::atoi(number));
+    if (got > 0 && number[0] >= '0' && number[0] <= '9')
+        m_name = ":" + std::to_string(std::atoi(number));
 }
 
 XvfbDisplay::~XvfbDisplay()
