@@ -82,6 +82,8 @@ bool FrameOutput::Open(Display* display, Window window, Visual* visual, int dept
     m_pVisual = visual;
     m_depth = depth;
     m_gc = XCreateGC(display, window, 0, nullptr);
+    // LAKEGLASS_NO_SHM takes the plain path, as a remote display does, so that it can be tried
+    // on a local one.
     m_bShmOffered = XShmQueryExtension(display) && std::getenv("LAKEGLASS_NO_SHM") == nullptr;
     if (m_bShmOffered) m_completionType = XShmGetEventBase(display) + ShmCompletion;
     return true;
