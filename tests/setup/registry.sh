@@ -39,7 +39,7 @@ refusal() {
 # The setup runs in place and returns when done; its output goes to a file, since a pipe
 # would be held open by any program it leaves running.
 run_setup() {
-  "$W" "$setup" "$@" >"$work/setup.log" 2>&1 </dev/null
+  timeout 60 "$W" "$setup" "$@" >"$work/setup.log" 2>&1 </dev/null
 }
 
 # The uninstaller copies itself to Temp, starts the copy and returns at once: the copy has
