@@ -51,6 +51,13 @@ bool ApplyClosingRules(HWND hWnd, UINT message, WPARAM wParam, LRESULT* result)
     case WM_POWERBROADCAST:
         RequestClose(hWnd);
         break;
+    case WM_DISPLAYCHANGE: {
+        // A monitor that goes away may take the cursor with it: the system moving it is
+        // no travel of the user's, so the reference is taken anew.
+        POINT now;
+        if (GetCursorPos(&now)) g_host.lastCursor = now;
+        break;
+    }
     case WM_SHOWWINDOW:
         if (wParam) SetCursor(nullptr);
         break;

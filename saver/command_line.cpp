@@ -1,7 +1,7 @@
 // Parsing of the run mode, with no platform call: the host checks handles and runs modes.
 #include "saver/command_line.h"
 
-uintptr_t ParseDecimalHandleValue(const char* text)
+uintptr_t ParseDecimalHandle(const char* text)
 {
     uintptr_t value = 0;
     for (; text && *text >= '0' && *text <= '9'; ++text)
@@ -55,12 +55,12 @@ RunRequest ParseRunMode(const char* arguments)
     case 'L':
     case 'l':
         request.mode = RUN_PREVIEW;
-        request.handle = ParseDecimalHandleValue(SkipSpaces(p + 1));
+        request.handle = ParseDecimalHandle(SkipSpaces(p + 1));
         break;
     case 'C':
     case 'c':
         request.mode = RUN_SETTINGS;
-        if (p[1] == ':') request.handle = ParseDecimalHandleValue(p + 2);
+        if (p[1] == ':') request.handle = ParseDecimalHandle(p + 2);
         break;
     case 'A':
     case 'a':

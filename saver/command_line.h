@@ -8,7 +8,7 @@
 // The leading decimal digits of the text as a number that wraps at the width of a window
 // handle (2^32 in 32-bit builds, 2^64 in 64-bit ones, so that no handle is cut short);
 // 0 when the text does not start with a digit.
-uintptr_t ParseDecimalHandleValue(const char* text);
+uintptr_t ParseDecimalHandle(const char* text);
 
 // Steps over one character of the text, as the platform's CharNextA does for its code page.
 typedef const char* (*CharNextFunction)(const char* text);

@@ -32,6 +32,14 @@ HWND OwnerOrForeground(uintptr_t handle)
     return owner && IsWindow(owner) ? owner : GetForegroundWindow();
 }
 
+// The password change: the text names the owner in decimal; without a live one the dialog
+// belongs to the foreground window.
+int RunPasswordChange(const char* text)
+{
+    ChangeSaverPassword(OwnerOrForeground(ParseDecimalHandle(text)));
+    return 0;
+}
+
 int RunRequestedMode(const RunRequest& request)
 {
     switch (request.mode) {
@@ -46,8 +54,7 @@ int RunRequestedMode(const RunRequest& request)
     }
     case RUN_PASSWORD_CHANGE:
         if (!g_host.onWin9x) return -1;
-        ChangeSaverPassword(OwnerOrForeground(ParseDecimalHandleValue(request.rest)));
-        return 0;
+        return RunPasswordChange(request.rest);
     case RUN_INVALID:
     default:
         return -1;

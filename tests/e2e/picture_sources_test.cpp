@@ -178,4 +178,26 @@ TEST_F(PictureSources, OwnPicturesNamedPngAndJpegAreShown)
     }
 }
 
+// A change of the screens while the saver runs is no reason to close: it covers the
+// screen again and goes on until a key.
+TEST_F(PictureSources, DisplayChangeKeepsTheSaverRunning)
+{
+    SetUserDword(SETTINGS, "Snapshot", 0);
+    SetUserString(SETTINGS, "BG File Name", WriteFile("own.png", TwoColourPng()).c_str());
+    driver::Saver saver = Start("/s");
+    HWND window = WaitForWindow(SAVER_CLASS, "Screen Saver", START_MS);
+    ASSERT_NE(nullptr, window);
+    Pump(500);
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(width_, height_),
+                                    SMTO_ABORTIFHUNG, START_MS, &answer));
+    EXPECT_EQ(STILL_ACTIVE, saver.WaitExit(1000));
+    RECT rect;
+    GetWindowRect(window, &rect);
+    EXPECT_EQ(width_, rect.right - rect.left);
+    EXPECT_EQ(height_, rect.bottom - rect.top);
+    PressKey('A');
+    EXPECT_EQ(0u, saver.WaitExit(START_MS));
+}
+
 }  // namespace

@@ -122,7 +122,10 @@ TEST_F(Saver, MouseTravelOfFourPixelsIsToleratedAndFiveCloses)
 TEST_F(Saver, ClickCloses)
 {
     driver::Saver saver = Start("-S");
-    ASSERT_NE(nullptr, WaitForWindow(SAVER_CLASS, "Screen Saver", START_MS));
+    HWND window = WaitForWindow(SAVER_CLASS, "Screen Saver", START_MS);
+    ASSERT_NE(nullptr, window);
+    // Real input reaches the saver only once its window is the foreground one.
+    ASSERT_TRUE(WaitForForeground(window, START_MS));
     Pump(200);
     Click(CURSOR_X, CURSOR_Y);
     EXPECT_EQ(0u, saver.WaitExit(START_MS));

@@ -61,19 +61,19 @@ TEST(CommandLine, FirstLetterAfterSeparatorsChoosesTheMode)
 
 TEST(CommandLine, DecimalHandlesStopAtTheFirstOtherCharacterAndWrapAtHandleWidth)
 {
-    EXPECT_EQ(1234u, ParseDecimalHandleValue("1234"));
-    EXPECT_EQ(0u, ParseDecimalHandleValue(" 1234"));
-    EXPECT_EQ(0u, ParseDecimalHandleValue(":1234"));
-    EXPECT_EQ(12u, ParseDecimalHandleValue("12ab"));
-    EXPECT_EQ(0u, ParseDecimalHandleValue(""));
-    EXPECT_EQ(0u, ParseDecimalHandleValue(nullptr));
+    EXPECT_EQ(1234u, ParseDecimalHandle("1234"));
+    EXPECT_EQ(0u, ParseDecimalHandle(" 1234"));
+    EXPECT_EQ(0u, ParseDecimalHandle(":1234"));
+    EXPECT_EQ(12u, ParseDecimalHandle("12ab"));
+    EXPECT_EQ(0u, ParseDecimalHandle(""));
+    EXPECT_EQ(0u, ParseDecimalHandle(nullptr));
     // Eleven digits: 2^32 + 5 keeps every digit in a 64-bit handle and wraps in a 32-bit one.
-    const uintptr_t wide = ParseDecimalHandleValue("4294967301");
+    const uintptr_t wide = ParseDecimalHandle("4294967301");
     if (sizeof(uintptr_t) == 8)
         EXPECT_EQ(uintptr_t(4294967301ull), wide);
     else
         EXPECT_EQ(5u, wide);
-    EXPECT_EQ(uintptr_t(0) - 1, ParseDecimalHandleValue(sizeof(uintptr_t) == 8
+    EXPECT_EQ(uintptr_t(0) - 1, ParseDecimalHandle(sizeof(uintptr_t) == 8
                                                             ? "18446744073709551615"
                                                             : "4294967295"));
 }
