@@ -36,6 +36,11 @@
     ${AndIfNot} ${AtLeastServicePack} 3
       !insertmacro REFUSE "Lakeglass needs Windows XP with Service Pack 3, or a later Windows."
     ${EndIf}
+    ; PF_XMMI64_INSTRUCTIONS_AVAILABLE: the program is built for SSE2 throughout.
+    System::Call 'kernel32::IsProcessorFeaturePresent(i 10) i .r0'
+    ${If} $0 = 0
+      !insertmacro REFUSE "Lakeglass needs a processor with SSE2 (a Pentium 4, an Athlon 64 or any later one)."
+    ${EndIf}
   !endif
 !macroend
 
