@@ -203,15 +203,51 @@ TEST_F(HackX11, EdgeRowsShowEachPictureKindStretchedToTheWindow)
     }
 }
 
-TEST_F(HackX11, SigtermEndsItWithinASecond)
+TEST_F(HackX11, SigtermAndSigintEndItWithinASecond)
 {
     StartDisplay(160, 120);
-    HackProcess hack(m_xvfb->name(), {"--window-id", Hex(m_window)});
-    PauseMilliseconds(1500);
+    for (int stop : {SIGTERM, SIGINT}) {
+        HackProcess hack(m_xvfb->name(), {"--window-id", Hex(m_window), "--fps"});
+        PauseMilliseconds(1500);
+        int code = -1;
+        ASSERT_FALSE(hack.WaitForExit(0, &code)) << hack.Errors();
+        hack.Signal(stop);
+        ASSERT_TRUE(hack.WaitForExit(1000, &code)) << stop;
+        EXPECT_EQ(0, code) << hack.Errors();
+        EXPECT_NE(std::string::npos, hack.Errors().find("frames per second")) << hack.Errors();
+    }
+}
+
+// Without a window to draw in it makes its own, and a window manager's close request ends it.
+TEST_F(HackX11, OwnWindowClosesOnRequest)
+{
+    StartDisplay(100, 100);
+    HackProcess hack(m_xvfb->name(), {"--picture", DATA + "/blocks.png"});
+    Window own = 0;
+    for (int waited = 0; waited < 5000 && !own; waited += 50) {
+        Window root, parent, *children = nullptr;
+        unsigned count = 0;
+        XQueryTree(m_display, DefaultRootWindow(m_display), &root, &parent, &children, &count);
+        for (unsigned i = 0; i < count && !own; ++i) {
+            char* name = nullptr;
+            if (XFetchName(m_display, children[i], &name) && name && std::string(name) == "Lakeglass")
+                own = children[i];
+            if (name) XFree(name);
+        }
+        if (children) XFree(children);
+        if (!own) PauseMilliseconds(50);
+    }
+    ASSERT_NE(0u, own) << hack.Errors();
+    XEvent close{};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = own;
+    close.xclient.message_type = XInternAtom(m_display, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(m_display, "WM_DELETE_WINDOW", False));
+    XSendEvent(m_display, own, False, NoEventMask, &close);
+    XSync(m_display, False);
     int code = -1;
-    ASSERT_FALSE(hack.WaitForExit(0, &code)) << hack.Errors();
-    hack.Signal(SIGTERM);
-    ASSERT_TRUE(hack.WaitForExit(1000, &code));
+    ASSERT_TRUE(hack.WaitForExit(5000, &code));
     EXPECT_EQ(0, code) << hack.Errors();
 }
 
