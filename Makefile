@@ -126,5 +126,13 @@ install-linux: native
 soak: bootstrap windows64
 	scripts/with-wine /usr/lib/wine/wine64 $(WINDOWS64)/tests/saver_soak.exe $(WINDOWS64)/Lakeglass.scr 10
 
+# Plants each one-line fault of tests/mutants/mutants.list in a copy of the tree under
+# build/mutants and runs the native tests there: every fault must be caught. Not part of
+# make test, since it rebuilds once per fault.
+.PHONY: mutants
+mutants:
+	scripts/bootstrap native
+	tests/mutants/run-mutants
+
 clean:
 	rm -rf $(NATIVE) $(WINDOWS32) $(WINDOWS64) $(SANITIZE) $(BENCH) $(FUZZ)

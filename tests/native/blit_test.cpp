@@ -353,6 +353,18 @@ TEST(BlitMembers, AlphaCopiesOpaqueGroupsExactlyAndSkipsClearOnes)
     src.s.opacity = 0;
     BlitAlphaBlend(&blended.s, &src.s);
     EXPECT_EQ(Rgb(30, 61, 30), blended.At(0, 0));  // (31 * 1) >> 5 = 0: unchanged
+
+    // Just short of the ends: a group of 30s is mixed, not copied, and opacity 248 gives the
+    // strength 32 that leaves each alpha level as it is.
+    for (int c = 0; c < 4; ++c) src.s.alpha[c] = 30;
+    Canvas nearlyOpaque(8, 1, 0);
+    BlitAlpha(&nearlyOpaque.s, &src.s);
+    EXPECT_EQ(Rgb(29, 59, 29), nearlyOpaque.At(0, 0));
+    Canvas strength32(8, 1, 0);
+    src.s.alpha[0] = 31;
+    src.s.opacity = 248;
+    BlitAlphaBlend(&strength32.s, &src.s);
+    EXPECT_EQ(Rgb(30, 61, 30), strength32.At(0, 0));
 }
 
 TEST(BlitMembers, FillsUseTheRecordAsASource)

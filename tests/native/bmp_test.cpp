@@ -296,6 +296,7 @@ TEST(Bmp, SizesNoSurfaceCanTakeFailWithCode15AndEmptySurface)
         {1, 32769},
         {8192, 8193},   // each side allowed, the area is not
         {0x55555556, 1},  // 3 * width wraps 32 bits to a 2-byte row
+        {0x10002, 2},     // both halves of the field count: 65538, not 2 or 258
     };
     for (const Case& c : cases) {
         TestSurface s;
@@ -390,20 +391,22 @@ TEST(Bmp, ColourTableRunningOffTheEndFails)
 TEST(BmpMask, GreenGivesAlphaWithOnlyWhiteReaching31)
 {
     BmpImage mask;
-    mask.width = 4;
+    mask.width = 5;
     mask.height = 1;
     mask.rows.resize(1);
     AppendBgr(&mask.rows[0], 0, 252, 255);
     AppendBgr(&mask.rows[0], 0, 255, 0);
     AppendBgr(&mask.rows[0], 255, 8, 0);
     AppendBgr(&mask.rows[0], 255, 7, 255);
+    AppendBgr(&mask.rows[0], 0, 254, 0);
     TestSurface s;
-    ASSERT_TRUE(ReadWithMask(&s, Black24(4, 1), BuildBmp(mask)));
+    ASSERT_TRUE(ReadWithMask(&s, Black24(5, 1), BuildBmp(mask)));
     ASSERT_NE(nullptr, s.alpha);
     EXPECT_EQ(30, AlphaAt(s, 0, 0));
     EXPECT_EQ(31, AlphaAt(s, 1, 0));
     EXPECT_EQ(1, AlphaAt(s, 2, 0));
     EXPECT_EQ(0, AlphaAt(s, 3, 0));
+    EXPECT_EQ(30, AlphaAt(s, 4, 0));
 }
 
 TEST(BmpMask, RowsAreStoredBottomUp)

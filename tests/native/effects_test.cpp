@@ -163,6 +163,24 @@ TEST(Rain, DropOnTheTopOrBottomRowWithRadiusOneChangesNothing)
     EXPECT_EQ(1, water.NonZeroCount());
 }
 
+TEST(Rain, ResetChoosesOneToThreeDropsAndOneRowOrColumnGetsNone)
+{
+    EffectState state;
+    ScriptedRandom script({0, 2, 3, 5});
+    for (int32_t expected : {1, 3, 1, 3}) {
+        ResetRain(&state, Context(16, 8, script.Source()));
+        EXPECT_EQ(expected, state.rainCount);
+    }
+    EXPECT_TRUE(script.AllUsed());
+    for (const std::pair<int32_t, int32_t> size : {std::make_pair(16, 1), std::make_pair(1, 8)}) {
+        ScriptedRandom unused;
+        DropList drops;
+        RainTick(&state, Context(size.first, size.second, unused.Source()), &drops);
+        EXPECT_TRUE(drops.empty()) << size.first << " x " << size.second;
+        EXPECT_TRUE(unused.AllUsed());
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 
 TEST(Rebound, ResetStartsEveryDropAtTheCentreHeadingForAnEdge)

@@ -111,17 +111,19 @@ TEST(FieldInit, RefusesMapsThatCannotHoldAFieldAndLeavesItInert)
 {
     Surface good;
     Surface other;
-    Surface narrow;
-    Surface flat;
+    Surface narrow, narrowOther;
+    Surface flat, flatOther;
     ASSERT_TRUE(good.Create(8, 5));
     ASSERT_TRUE(other.Create(8, 6));
     ASSERT_TRUE(narrow.Create(6, 5));
+    ASSERT_TRUE(narrowOther.Create(6, 5));
     ASSERT_TRUE(flat.Create(8, 2));
+    ASSERT_TRUE(flatOther.Create(8, 2));
     Surface empty;
     RippleField field;
     EXPECT_EQ(-1, Init(&field, &good, &other, 4, 4));  // unequal sizes
-    EXPECT_EQ(-1, Init(&field, &narrow, &narrow, 4, 4));
-    EXPECT_EQ(-1, Init(&field, &flat, &flat, 4, 4));
+    EXPECT_EQ(-1, Init(&field, &narrow, &narrowOther, 4, 4));  // width not a multiple of 4
+    EXPECT_EQ(-1, Init(&field, &flat, &flatOther, 4, 4));      // no row between the edges
     EXPECT_EQ(-1, Init(&field, &good, &good, 4, 4));   // one buffer for both maps
     EXPECT_EQ(-1, Init(&field, &good, &empty, 4, 4));
     EXPECT_EQ(-1, Init(&field, &good, nullptr, 4, 4));
@@ -140,7 +142,9 @@ TEST(FieldInit, RefusesMapsThatCannotHoldAFieldAndLeavesItInert)
     good.Release();
     other.Release();
     narrow.Release();
+    narrowOther.Release();
     flat.Release();
+    flatOther.Release();
 }
 
 // ---------------------------------------------------------------------------------------

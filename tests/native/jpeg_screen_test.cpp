@@ -23,11 +23,11 @@ void Segment(Bytes* bytes, uint8_t marker, const Bytes& body)
     bytes->insert(bytes->end(), body.begin(), body.end());
 }
 
-// A frame header of three components sampled 2x2, 1x1, 1x1 (4:2:0).
-Bytes FrameBody(uint16_t width, uint16_t height)
+// A frame header of three components sampled 2x2, 1x1, 1x1 (4:2:0) unless told otherwise.
+Bytes FrameBody(uint16_t width, uint16_t height, uint8_t firstSampling = 0x22)
 {
     return {8, uint8_t(height >> 8), uint8_t(height), uint8_t(width >> 8), uint8_t(width), 3,
-            1, 0x22, 0, 2, 0x11, 1, 3, 0x11, 1};
+            1, firstSampling, 0, 2, 0x11, 1, 3, 0x11, 1};
 }
 
 // Start of image, an application segment, the frame header, a table, the start of a scan
@@ -97,6 +97,10 @@ TEST(JpegScreen, HuffmanFrameNeedsABitPerBlock)
     EXPECT_FALSE(Screen(Jpeg(0xC0, 4096, 4096, 8000), &frame));
     EXPECT_TRUE(Screen(Jpeg(0xC0, 4096, 4096, 8192), &frame));
     EXPECT_TRUE(Screen(Jpeg(0xC9, 4096, 4096, 200), &frame));
+    // At 4100 x 4100 a partial block counts whole: 257 x 257 blocks need 8257 bytes, and the
+    // file is the payload and 75 bytes more.
+    EXPECT_FALSE(Screen(Jpeg(0xC0, 4100, 4100, 8181), &frame));
+    EXPECT_TRUE(Screen(Jpeg(0xC0, 4100, 4100, 8182), &frame));
 }
 
 TEST(JpegScreen, MalformedMarkerStreamsFail)
@@ -142,6 +146,12 @@ TEST(JpegScreen, MalformedMarkerStreamsFail)
     Segment(&hierarchy, 0xDE, FrameBody(60000, 60000));
     hierarchy.insert(hierarchy.end(), good.begin() + 2, good.end());
     bad.push_back(hierarchy);
+    Bytes shortTable = Bytes(good.begin(), good.begin() + frameAt);
+    Bytes body = FrameBody(32, 8);
+    body.pop_back();  // the last component's table byte
+    Segment(&shortTable, 0xC0, body);
+    shortTable.insert(shortTable.end(), good.begin() + frameAt + 19, good.end());
+    bad.push_back(shortTable);
 
     for (size_t i = 0; i < bad.size(); ++i) {
         JpegFrame frame;
@@ -150,17 +160,25 @@ TEST(JpegScreen, MalformedMarkerStreamsFail)
     JpegFrame frame;
     EXPECT_TRUE(Screen(good, &frame));
     EXPECT_FALSE(ScreenJpeg(nullptr, 100, &frame));
+    // The data ends one byte inside the frame segment; what lies beyond it is never read.
+    EXPECT_FALSE(ScreenJpeg(good.data(), frameAt + 18, &frame));
 }
 
 TEST(JpegScreen, FillBytesAndStandaloneMarkersAreSkipped)
 {
-    Bytes jpeg = {0xFF, 0xD8, 0xFF, 0xFF, 0xFF, 0x01};
+    Bytes jpeg = {0xFF, 0xD8, 0xFF, 0xFF, 0xFF, 0x01, 0xFF, 0xD0, 0xFF, 0xD7};
     const Bytes good = Jpeg(0xC2, 40, 30);
     jpeg.insert(jpeg.end(), good.begin() + 2, good.end());
     JpegFrame frame;
     ASSERT_TRUE(Screen(jpeg, &frame));
     EXPECT_EQ(40, frame.width);
     EXPECT_EQ(30, frame.height);
+
+    // Sampling factors run up to 4 in both directions.
+    Bytes fine = {0xFF, 0xD8};
+    Segment(&fine, 0xC0, FrameBody(40, 30, 0x44));
+    fine.insert(fine.end(), good.begin() + 39, good.end());
+    EXPECT_TRUE(Screen(fine, &frame));
 }
 
 }  // namespace

@@ -57,6 +57,11 @@ TEST(PicturePlacing, ShrinkPicksPixelsInsideThePicture)
     EXPECT_EQ(0, StretchSource(1, 1024, 640));
     EXPECT_EQ(1, StretchSource(2, 1024, 640));
     EXPECT_EQ(639, StretchSource(1023, 1024, 640));
+    // The ratio is a float: 4 / 1.3333334f falls just short of 3.
+    EXPECT_EQ(2, StretchSource(4, 1024, 768));
+    // Columns outside the frame still pick a pixel inside the picture.
+    EXPECT_EQ(0, StretchSource(-2, 768, 480));
+    EXPECT_EQ(479, StretchSource(800, 768, 480));
     int32_t last = -1;
     for (int32_t x = 0; x < 768; ++x) {
         const int32_t source = StretchSource(x, 768, 480);

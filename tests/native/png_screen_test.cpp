@@ -94,6 +94,42 @@ TEST(PngScreen, TruncatedCorruptedAndMisorderedFilesAreRefused)
     EXPECT_FALSE(Screen(palette, &header));
 }
 
+// Each header field at the edge of what the screen takes: the first chunk must be named
+// IHDR, interlacing is 0 or 1, a palette picture has its palette and indices of at most 8
+// bits, and the size may claim no more than the data could inflate to.
+TEST(PngScreen, HeaderFieldsAtTheirLimits)
+{
+    const Bytes good = Picture(4, 4);
+    const size_t TYPE_END = 15, DEPTH = 24, COLOUR_TYPE = 25, INTERLACE = 28, IDAT_AT = 33;
+    const auto withHeaderByte = [](Bytes png, size_t at, uint8_t value) {
+        png[at] = value;
+        png_builder::Set32BE(&png, png_builder::HEADER_CRC_FIELD,
+                             png_builder::Crc32(png.data() + 12, 17));
+        return png;
+    };
+    PngHeader header;
+    EXPECT_FALSE(Screen(withHeaderByte(good, TYPE_END, 'X'), &header));  // "IHDX"
+    EXPECT_TRUE(Screen(withHeaderByte(good, INTERLACE, 1), &header));
+    EXPECT_FALSE(Screen(withHeaderByte(good, INTERLACE, 2), &header));
+
+    const Bytes indexed = withHeaderByte(good, COLOUR_TYPE, 3);
+    Bytes palette(indexed.begin(), indexed.begin() + IDAT_AT);
+    png_builder::Chunk(&palette, "PLTE", {0, 0, 0, 255, 255, 255});
+    palette.insert(palette.end(), indexed.begin() + IDAT_AT, indexed.end());
+    EXPECT_TRUE(Screen(palette, &header));
+    EXPECT_FALSE(Screen(withHeaderByte(palette, DEPTH, 16), &header));
+
+    // Rows of 1024 RGB pixels inflate from 3073 bytes each, filter byte included.
+    const uint32_t idat = uint32_t(good[IDAT_AT]) << 24 | uint32_t(good[IDAT_AT + 1]) << 16 |
+                          uint32_t(good[IDAT_AT + 2]) << 8 | good[IDAT_AT + 3];
+    const uint32_t rows = uint32_t(uint64_t(idat) * 1032 / 3073);
+    Bytes largest = good;
+    png_builder::SetSize(&largest, 1024, rows);
+    EXPECT_TRUE(Screen(largest, &header)) << rows << " rows";
+    png_builder::SetSize(&largest, 1024, rows + 1);
+    EXPECT_FALSE(Screen(largest, &header)) << rows + 1 << " rows";
+}
+
 TEST(PictureKind, TheFirstBytesTellTheReader)
 {
     const Bytes png = Picture(2, 2);
@@ -104,6 +140,9 @@ TEST(PictureKind, TheFirstBytesTellTheReader)
     EXPECT_EQ(PICTURE_UNKNOWN, DetectPictureKind(jpeg, 2));
     const uint8_t bmp[] = {'B', 'M'};
     EXPECT_EQ(PICTURE_BMP, DetectPictureKind(bmp, sizeof(bmp)));
+    EXPECT_EQ(PICTURE_UNKNOWN, DetectPictureKind(bmp, 1));
+    const uint8_t notBmp[] = {'B', 'A'};
+    EXPECT_EQ(PICTURE_UNKNOWN, DetectPictureKind(notBmp, sizeof(notBmp)));
     const uint8_t gif[] = {'G', 'I', 'F', '8', '9', 'a'};
     EXPECT_EQ(PICTURE_UNKNOWN, DetectPictureKind(gif, sizeof(gif)));
     EXPECT_EQ(PICTURE_UNKNOWN, DetectPictureKind(nullptr, 10));

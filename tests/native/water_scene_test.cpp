@@ -154,6 +154,28 @@ TEST(WaterScene, ARainClipChangesTheRainCountAndSoundOffDrawsNothing)
     EXPECT_EQ(0u, script.next);
 }
 
+TEST(WaterScene, TicksStampTheSettingsDropAndALowerNewSizeKeepsTheEffects)
+{
+    WaterScene scene;
+    scene.screenWidth = 1024;
+    scene.screenHeight = 768;
+    scene.settings.effectMask = EFFECT_RAIN;
+    scene.settings.dropSize = 1;
+    scene.settings.dropWeight = 1234;
+    MakePicture(&scene.picture, 64, 32);
+    ASSERT_EQ(SCENE_RUNNING, SetUpScene(&scene, 1024, 768));
+    ASSERT_EQ(SCENE_RUNNING, ResizeScene(&scene, 64, 32));
+    EXPECT_EQ(uint32_t(EFFECT_RAIN), scene.settings.effectMask);
+
+    // One drop at (10, 5), then no reset: a drop of size 1 is its centre alone.
+    Script script;
+    script.values = {10, 5, 0};
+    scene.random = RandomSource{&Script::Next, &script};
+    scene.effects.rainCount = 1;
+    RunSceneTick(&scene);
+    EXPECT_EQ(1234, scene.field.current[5 * scene.field.width + 10]);
+}
+
 TEST(Lakebed, DetailedRepeatableAndAtAnySize)
 {
     const int32_t sizes[][2] = {{152, 112}, {1368, 768}, {4, 3}};
