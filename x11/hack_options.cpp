@@ -65,6 +65,125 @@ bool ParseWindowId(const char* text, uint64_t* id)
     return true;
 }
 
+namespace {
+
+// One option being read: its name without dashes, a value given after "=", and the way
+// to take its value from the next argument.
+struct OptionReader {
+    int argc;
+    const char* const* argv;
+    int index;
+    std::string name;
+    const char* inlineValue;
+    std::string* error;
+
+    std::string Shown() const { return "--" + name; }
+
+    bool TakeValue(const char** value)
+    {
+        if (inlineValue) {
+            *value = inlineValue;
+            return true;
+        }
+        if (index + 1 >= argc) {
+            *error = Shown() + " needs a value";
+            return false;
+        }
+        *value = argv[++index];
+        return true;
+    }
+
+    bool NoValue()
+    {
+        if (!inlineValue) return true;
+        *error = Shown() + " takes no value";
+        return false;
+    }
+};
+
+enum OptionResult { OPTION_TAKEN, OPTION_UNKNOWN, OPTION_REFUSED };
+
+OptionResult Taken(bool ok) { return ok ? OPTION_TAKEN : OPTION_REFUSED; }
+
+// Where to draw, how fast, and which picture: the options that are the host's own.
+OptionResult ReadHostOption(OptionReader* r, HackOptions* options)
+{
+    const char* value = nullptr;
+    if (r->name == "root") {
+        options->target = TARGET_ROOT;
+        return Taken(r->NoValue());
+    }
+    if (r->name == "fps") {
+        options->showFps = true;
+        return Taken(r->NoValue());
+    }
+    if (r->name == "snapshot" || r->name == "no-snapshot") {
+        options->settings.useSnapshot = r->name == "snapshot" ? 1 : 0;
+        return Taken(r->NoValue());
+    }
+    if (r->name == "window-id") {
+        if (!r->TakeValue(&value)) return OPTION_REFUSED;
+        options->target = TARGET_WINDOW_ID;
+        if (ParseWindowId(value, &options->windowId)) return OPTION_TAKEN;
+        *r->error = "bad value " + Quoted(value) + " for --window-id (a window id, decimal or 0x hex)";
+        return OPTION_REFUSED;
+    }
+    if (r->name == "delay") {
+        int64_t delay = 0;
+        if (!r->TakeValue(&value)) return OPTION_REFUSED;
+        if (!ParseInteger(value, &delay) || delay < 0 || delay > MAX_DELAY_US) {
+            *r->error = "bad value " + Quoted(value) + " for --delay (0 to " +
+                        std::to_string(MAX_DELAY_US) + " microseconds)";
+            return OPTION_REFUSED;
+        }
+        options->delayMicroseconds = delay;
+        return OPTION_TAKEN;
+    }
+    if (r->name == "picture") {
+        if (!r->TakeValue(&value)) return OPTION_REFUSED;
+        if (!*value) {
+            *r->error = "--picture needs a file name";
+            return OPTION_REFUSED;
+        }
+        options->settings.pictureFile = value;
+        return OPTION_TAKEN;
+    }
+    return OPTION_UNKNOWN;
+}
+
+// The sliders, bounded by the settings table, and the effects' check boxes.
+OptionResult ReadSceneOption(OptionReader* r, HackOptions* options)
+{
+    for (const SliderOption& slider : SLIDERS) {
+        if (r->name != slider.name) continue;
+        const SettingInfo& info = g_settingTable[slider.id];
+        const int64_t low = int64_t(info.sliderMin) * info.scale;
+        const int64_t high = int64_t(info.sliderMax) * info.scale;
+        const char* value;
+        int64_t number = 0;
+        if (!r->TakeValue(&value)) return OPTION_REFUSED;
+        if (!ParseInteger(value, &number) || number < low || number > high) {
+            *r->error = "bad value " + Quoted(value) + " for " + r->Shown() + " (" +
+                        std::to_string(low) + " to " + std::to_string(high) + ")";
+            return OPTION_REFUSED;
+        }
+        SetNumericSetting(&options->settings, slider.id, static_cast<uint32_t>(number));
+        return OPTION_TAKEN;
+    }
+    for (const EffectOption& effect : EFFECTS) {
+        const bool on = r->name == effect.name;
+        if (!on && r->name != std::string("no-") + effect.name) continue;
+        if (on)
+            options->settings.effectMask |= effect.bit;
+        else
+            options->settings.effectMask &= ~effect.bit;
+        return Taken(r->NoValue());
+    }
+    return OPTION_UNKNOWN;
+}
+
+}  // namespace
+
 ParseOutcome ParseHackOptions(int argc, const char* const* argv, HackOptions* options,
                               std::string* error)
 {
@@ -79,107 +198,23 @@ ParseOutcome ParseHackOptions(int argc, const char* const* argv, HackOptions* op
             return PARSE_ERROR;
         }
         // "-name" and "--name" are one option; "--name=value" carries its value.
-        std::string name = argument + (argument[1] == '-' ? 2 : 1);
-        const char* inlineValue = nullptr;
-        const size_t equals = name.find('=');
+        const char* bare = argument + (argument[1] == '-' ? 2 : 1);
+        OptionReader reader{argc, argv, i, bare, nullptr, error};
+        const size_t equals = reader.name.find('=');
         if (equals != std::string::npos) {
-            inlineValue = argument + (argument[1] == '-' ? 2 : 1) + equals + 1;
-            name.resize(equals);
+            reader.inlineValue = bare + equals + 1;
+            reader.name.resize(equals);
         }
-        const std::string shown = "--" + name;
-        auto takeValue = [&](const char** value) {
-            if (inlineValue) { *value = inlineValue; return true; }
-            if (i + 1 >= argc) { *error = shown + " needs a value"; return false; }
-            *value = argv[++i];
-            return true;
-        };
-        auto noValue = [&]() {
-            if (!inlineValue) return true;
-            *error = shown + " takes no value";
-            return false;
-        };
+        if (reader.name == "help" || reader.name == "h") return PARSE_HELP;
 
-        if (name == "help" || name == "h") {
-            return PARSE_HELP;
-        }
-        if (name == "root") {
-            if (!noValue()) return PARSE_ERROR;
-            options->target = TARGET_ROOT;
-            continue;
-        }
-        if (name == "window-id") {
-            const char* value;
-            if (!takeValue(&value)) return PARSE_ERROR;
-            if (!ParseWindowId(value, &options->windowId)) {
-                *error = "bad value " + Quoted(value) +
-                         " for --window-id (a window id, decimal or 0x hex)";
-                return PARSE_ERROR;
-            }
-            options->target = TARGET_WINDOW_ID;
-            continue;
-        }
-        if (name == "delay") {
-            const char* value;
-            int64_t delay = 0;
-            if (!takeValue(&value)) return PARSE_ERROR;
-            if (!ParseInteger(value, &delay) || delay < 0 || delay > MAX_DELAY_US) {
-                *error = "bad value " + Quoted(value) + " for --delay (0 to " +
-                         std::to_string(MAX_DELAY_US) + " microseconds)";
-                return PARSE_ERROR;
-            }
-            options->delayMicroseconds = delay;
-            continue;
-        }
-        if (name == "fps") {
-            if (!noValue()) return PARSE_ERROR;
-            options->showFps = true;
-            continue;
-        }
-        if (name == "picture") {
-            const char* value;
-            if (!takeValue(&value)) return PARSE_ERROR;
-            if (!*value) {
-                *error = "--picture needs a file name";
-                return PARSE_ERROR;
-            }
-            options->settings.pictureFile = value;
-            continue;
-        }
-        if (name == "snapshot" || name == "no-snapshot") {
-            if (!noValue()) return PARSE_ERROR;
-            options->settings.useSnapshot = name == "snapshot" ? 1 : 0;
-            continue;
-        }
-
-        bool known = false;
-        for (const SliderOption& slider : SLIDERS) {
-            if (name != slider.name) continue;
-            const SettingInfo& info = g_settingTable[slider.id];
-            const int64_t low = int64_t(info.sliderMin) * info.scale;
-            const int64_t high = int64_t(info.sliderMax) * info.scale;
-            const char* value;
-            int64_t number = 0;
-            if (!takeValue(&value)) return PARSE_ERROR;
-            if (!ParseInteger(value, &number) || number < low || number > high) {
-                *error = "bad value " + Quoted(value) + " for " + shown + " (" +
-                         std::to_string(low) + " to " + std::to_string(high) + ")";
-                return PARSE_ERROR;
-            }
-            SetNumericSetting(&options->settings, slider.id, static_cast<uint32_t>(number));
-            known = true;
-        }
-        for (const EffectOption& effect : EFFECTS) {
-            const bool on = name == effect.name;
-            if (!on && name != std::string("no-") + effect.name) continue;
-            if (!noValue()) return PARSE_ERROR;
-            if (on) options->settings.effectMask |= effect.bit;
-            else options->settings.effectMask &= ~effect.bit;
-            known = true;
-        }
-        if (!known) {
+        OptionResult result = ReadHostOption(&reader, options);
+        if (result == OPTION_UNKNOWN) result = ReadSceneOption(&reader, options);
+        if (result == OPTION_REFUSED) return PARSE_ERROR;
+        if (result == OPTION_UNKNOWN) {
             *error = "unknown option " + Quoted(argument);
             return PARSE_ERROR;
         }
+        i = reader.index;
     }
     return PARSE_RUN;
 }
