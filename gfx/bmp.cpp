@@ -4,6 +4,7 @@
 // surface as it was; only a size that no surface can take empties it.
 #include "gfx/bmp.h"
 
+#include "gfx/byte_cursor.h"
 #include "gfx/error.h"
 #include "gfx/file_read.h"
 
@@ -19,51 +20,6 @@ const uint32_t PALETTE_MAX_ENTRIES = 256;
 const uint64_t PALETTE_ENTRY_SIZE = 4;
 // The colour of an 8-bit index that the file's colour table does not cover.
 const uint16_t OUT_OF_PALETTE_COLOUR = 0x0000;
-
-// A bounded view of bytes. A read that would pass `end` yields 0 and exhausts the cursor.
-struct Cursor {
-    const uint8_t* begin;
-    const uint8_t* end;
-};
-
-uint64_t Remaining(const Cursor& cursor)
-{
-    return static_cast<uint64_t>(cursor.end - cursor.begin);
-}
-
-// The `count` bytes that start `offset` bytes into `whole`, when all of them lie inside it.
-bool SubCursor(const Cursor& whole, uint64_t offset, uint64_t count, Cursor* part)
-{
-    const uint64_t available = Remaining(whole);
-    if (offset > available || count > available - offset) return false;
-    part->begin = whole.begin + offset;
-    part->end = part->begin + count;
-    return true;
-}
-
-uint8_t Get8(Cursor* cursor)
-{
-    if (cursor->begin >= cursor->end) return 0;
-    return *cursor->begin++;
-}
-
-uint16_t Get16LE(Cursor* cursor)
-{
-    if (Remaining(*cursor) < 2) {
-        cursor->begin = cursor->end;
-        return 0;
-    }
-    const uint16_t value = static_cast<uint16_t>(cursor->begin[0] | (cursor->begin[1] << 8));
-    cursor->begin += 2;
-    return value;
-}
-
-uint32_t Get32LE(Cursor* cursor)
-{
-    const uint32_t low = Get16LE(cursor);
-    const uint32_t high = Get16LE(cursor);
-    return low | (high << 16);
-}
 
 // a * b, or false when the product does not fit in 64 bits.
 bool CheckedProduct(uint64_t a, uint64_t b, uint64_t* product)
@@ -96,8 +52,8 @@ struct BmpLayout {
     int32_t height;
     uint16_t bitCount;
     uint32_t colourCount;
-    Cursor palette;  // 4 bytes per entry, colourCount entries (at most 256; 8-bit only)
-    Cursor rows;     // height rows of rowStride bytes, first file row first
+    ByteCursor palette;  // 4 bytes per entry, colourCount entries (at most 256; 8-bit only)
+    ByteCursor rows;     // height rows of rowStride bytes, first file row first
     uint64_t rowStride;
 };
 
@@ -108,9 +64,9 @@ bool SupportedDepth(uint16_t bitCount)
 
 // Reads the fixed header fields. False when the buffer ends before them, or when the info
 // header is shorter than the layout the reader knows or runs past the buffer.
-bool ReadHeaders(const Cursor& file, BmpLayout* layout)
+bool ReadHeaders(const ByteCursor& file, BmpLayout* layout)
 {
-    Cursor fields;
+    ByteCursor fields;
     if (!SubCursor(file, 0, HEADERS_MIN_SIZE, &fields)) return false;
     Get16LE(&fields);  // signature, checked by the caller
     Get32LE(&fields);  // file size: often wrong in the wild, and the buffer length is known
@@ -133,7 +89,7 @@ bool ReadHeaders(const Cursor& file, BmpLayout* layout)
 
 // Places the colour table and the rows of a picture of supported depth and allowed size,
 // false when any part of them lies outside the buffer.
-bool PlaceTableAndRows(const Cursor& file, BmpLayout* layout)
+bool PlaceTableAndRows(const ByteCursor& file, BmpLayout* layout)
 {
     const uint64_t bitsPerRow = static_cast<uint64_t>(layout->width) * layout->bitCount;
     layout->rowStride = (bitsPerRow + 31) / 32 * 4;
@@ -142,7 +98,7 @@ bool PlaceTableAndRows(const Cursor& file, BmpLayout* layout)
         return false;
     if (!SubCursor(file, layout->pixelOffset, rowBytes, &layout->rows)) return false;
 
-    layout->palette = Cursor{file.begin, file.begin};
+    layout->palette = ByteCursor{file.begin, file.begin};
     if (layout->bitCount != 8) {
         layout->colourCount = 0;
         return true;
@@ -155,9 +111,9 @@ bool PlaceTableAndRows(const Cursor& file, BmpLayout* layout)
 }
 
 // File row `fileRow`, counted from the first row in the file (the bottom of the picture).
-Cursor FileRow(const BmpLayout& layout, int32_t fileRow)
+ByteCursor FileRow(const BmpLayout& layout, int32_t fileRow)
 {
-    Cursor row = {layout.rows.begin, layout.rows.begin};
+    ByteCursor row = {layout.rows.begin, layout.rows.begin};
     SubCursor(layout.rows, static_cast<uint64_t>(fileRow) * layout.rowStride, layout.rowStride,
               &row);
     return row;
@@ -168,7 +124,7 @@ Cursor FileRow(const BmpLayout& layout, int32_t fileRow)
 void BuildPalette(const BmpLayout& layout, uint16_t colours[PALETTE_MAX_ENTRIES],
                   uint8_t greens[PALETTE_MAX_ENTRIES])
 {
-    Cursor table = layout.palette;
+    ByteCursor table = layout.palette;
     for (uint32_t i = 0; i < PALETTE_MAX_ENTRIES; ++i) {
         colours[i] = OUT_OF_PALETTE_COLOUR;
         greens[i] = 0;
@@ -190,7 +146,7 @@ void ConvertPixels(const BmpLayout& layout, Surface* surface)
     BuildPalette(layout, colours, greens);
 
     for (int32_t fileRow = 0; fileRow < layout.height; ++fileRow) {
-        Cursor source = FileRow(layout, fileRow);
+        ByteCursor source = FileRow(layout, fileRow);
         uint16_t* target = surface->Row(layout.height - 1 - fileRow);
         for (int32_t column = 0; column < layout.width; ++column) {
             if (layout.bitCount == 8) {
@@ -215,7 +171,7 @@ void ConvertAlpha(const BmpLayout& layout, Surface* surface)
 
     const int64_t alphaPitch = surface->pitch / 2;
     for (int32_t fileRow = 0; fileRow < layout.height; ++fileRow) {
-        Cursor source = FileRow(layout, fileRow);
+        ByteCursor source = FileRow(layout, fileRow);
         uint8_t* target = surface->alpha + (layout.height - 1 - fileRow) * alphaPitch;
         for (int32_t column = 0; column < layout.width; ++column) {
             if (layout.bitCount == 8) {
@@ -245,9 +201,9 @@ bool RecreateSurface(Surface* surface, int32_t width, int32_t height)
 // surface as it was; a size no surface can take leaves it empty; a depth the reader does
 // not convert still gives it the picture's size, all black; colour table and rows that do
 // not fit the buffer leave it as it was, since they are checked before it is released.
-bool ReadPicture(Surface* surface, const Cursor& file)
+bool ReadPicture(Surface* surface, const ByteCursor& file)
 {
-    Cursor signature = file;
+    ByteCursor signature = file;
     if (Get16LE(&signature) != BMP_SIGNATURE) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
 
     BmpLayout layout = {};
@@ -270,9 +226,9 @@ bool ReadPicture(Surface* surface, const Cursor& file)
 
 // The alpha map is made only once the whole mask is known to be sound, so a mask that
 // fails leaves the freshly loaded picture without one.
-bool ReadMask(Surface* surface, const Cursor& file)
+bool ReadMask(Surface* surface, const ByteCursor& file)
 {
-    Cursor signature = file;
+    ByteCursor signature = file;
     if (Get16LE(&signature) != BMP_SIGNATURE) return GraphicsFail(GFX_CANNOT_LOAD_IMAGE);
 
     BmpLayout layout = {};
@@ -287,10 +243,10 @@ bool ReadMask(Surface* surface, const Cursor& file)
     return true;
 }
 
-Cursor WholeBuffer(const uint8_t* data, size_t size)
+ByteCursor WholeBuffer(const uint8_t* data, size_t size)
 {
-    if (!data) return Cursor{nullptr, nullptr};
-    return Cursor{data, data + size};
+    if (!data) return ByteCursor{nullptr, nullptr};
+    return ByteCursor{data, data + size};
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "gfx/jpeg_screen.h"
 
 #include "gfx/bmp.h"
+#include "gfx/byte_cursor.h"
 
 namespace {
 
@@ -20,14 +21,6 @@ const size_t FRAME_FIXED_BYTES = 6;
 const size_t COMPONENT_BYTES = 3;
 const int BLOCK_SIDE = 8;
 
-struct Cursor {
-    const uint8_t* at;
-    const uint8_t* end;
-};
-
-size_t Remaining(const Cursor& c) { return static_cast<size_t>(c.end - c.at); }
-
-uint16_t Get16BE(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
 
 // Start-of-frame markers are C0..CF except C4 (Huffman tables), C8 (reserved) and
 // CC (arithmetic conditioning).
@@ -52,9 +45,11 @@ bool CheckFrame(const uint8_t* body, size_t length, bool huffman, size_t dataSiz
                 JpegFrame* frame)
 {
     if (length < FRAME_FIXED_BYTES) return false;
-    const int32_t height = Get16BE(body + 1);
-    const int32_t width = Get16BE(body + 3);
-    const size_t components = body[5];
+    ByteCursor fields{body, body + length};
+    Get8(&fields);  // sample precision
+    const int32_t height = Get16BE(&fields);
+    const int32_t width = Get16BE(&fields);
+    const size_t components = Get8(&fields);
     if (!PictureSizeAllowed(width, height)) return false;
     if (components == 0 || length < FRAME_FIXED_BYTES + components * COMPONENT_BYTES)
         return false;
@@ -92,24 +87,25 @@ bool LooksLikeJpeg(const uint8_t* data, size_t size)
 bool ScreenJpeg(const uint8_t* data, size_t size, JpegFrame* frame)
 {
     if (!LooksLikeJpeg(data, size)) return false;
-    Cursor c{data + 2, data + size};
+    ByteCursor c{data + 2, data + size};
     bool sawFrame = false;
     JpegFrame found{0, 0};
     for (;;) {
-        if (Remaining(c) < 2 || c.at[0] != MARKER_PREFIX) return false;
+        if (Remaining(c) < 2 || c.begin[0] != MARKER_PREFIX) return false;
         // Any number of fill bytes may stand before a marker.
-        while (Remaining(c) >= 2 && c.at[1] == MARKER_PREFIX) ++c.at;
+        while (Remaining(c) >= 2 && c.begin[1] == MARKER_PREFIX) ++c.begin;
         if (Remaining(c) < 2) return false;
-        const uint8_t marker = c.at[1];
-        c.at += 2;
+        const uint8_t marker = c.begin[1];
+        c.begin += 2;
         if (marker == SOS) break;
         if (marker == EOI || marker == SOI || marker == 0x00) return false;
         if (IsStandalone(marker)) continue;
 
-        if (Remaining(c) < 2) return false;
-        const size_t length = Get16BE(c.at);
+        ByteCursor lengthField = c;
+        // 0, and so refused, when fewer than two bytes remain.
+        const size_t length = Get16BE(&lengthField);
         if (length < 2 || length > Remaining(c)) return false;
-        const uint8_t* body = c.at + 2;
+        const uint8_t* body = c.begin + 2;
         const size_t bodyLength = length - 2;
         if (IsFrameMarker(marker)) {
             if (!CheckFrame(body, bodyLength, !IsArithmeticFrame(marker), size, &found))
@@ -119,7 +115,7 @@ bool ScreenJpeg(const uint8_t* data, size_t size, JpegFrame* frame)
             JpegFrame hierarchy;
             if (!CheckFrame(body, bodyLength, false, size, &hierarchy)) return false;
         }
-        c.at += length;
+        c.begin += length;
     }
     if (!sawFrame) return false;
     *frame = found;

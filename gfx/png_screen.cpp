@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "gfx/bmp.h"
+#include "gfx/byte_cursor.h"
 
 namespace {
 
@@ -17,16 +18,11 @@ const uint32_t MAX_CHUNK_LENGTH = 0x7FFFFFFF;
 // hold is a lie.
 const uint64_t MAX_INFLATE_RATIO = 1032;
 
-struct Cursor {
-    const uint8_t* at;
-    const uint8_t* end;
-};
-
-size_t Remaining(const Cursor& c) { return static_cast<size_t>(c.end - c.at); }
-
-uint32_t Get32BE(const uint8_t* p)
+// A big-endian field at a place already known to lie inside the data.
+uint32_t Field32BE(const uint8_t* at)
 {
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+    ByteCursor field{at, at + 4};
+    return Get32BE(&field);
 }
 
 bool IsType(const uint8_t* type, const char* name) { return std::memcmp(type, name, 4) == 0; }
@@ -85,7 +81,7 @@ bool LooksLikePng(const uint8_t* data, size_t size)
 bool ScreenPng(const uint8_t* data, size_t size, PngHeader* header)
 {
     if (!LooksLikePng(data, size)) return false;
-    Cursor c{data + sizeof(SIGNATURE), data + size};
+    ByteCursor c{data + sizeof(SIGNATURE), data + size};
     bool sawHeader = false;
     bool sawPalette = false;
     uint64_t imageBytes = 0;
@@ -94,18 +90,18 @@ bool ScreenPng(const uint8_t* data, size_t size, PngHeader* header)
     PngHeader found{0, 0};
     for (;;) {
         if (Remaining(c) < CHUNK_FRAME_BYTES) return false;
-        const uint32_t length = Get32BE(c.at);
+        const uint32_t length = Field32BE(c.begin);
         if (length > MAX_CHUNK_LENGTH || length > Remaining(c) - CHUNK_FRAME_BYTES) return false;
-        const uint8_t* type = c.at + 4;
-        const uint8_t* body = c.at + 8;
-        if (Crc32(type, 4 + size_t(length)) != Get32BE(body + length)) return false;
-        c.at = body + length + 4;
+        const uint8_t* type = c.begin + 4;
+        const uint8_t* body = c.begin + 8;
+        if (Crc32(type, 4 + size_t(length)) != Field32BE(body + length)) return false;
+        c.begin = body + length + 4;
 
         if (!sawHeader) {
             // The header comes first, and only once.
             if (!IsType(type, "IHDR") || length != HEADER_BYTES) return false;
-            const uint32_t width = Get32BE(body);
-            const uint32_t height = Get32BE(body + 4);
+            const uint32_t width = Field32BE(body);
+            const uint32_t height = Field32BE(body + 4);
             colourType = body[9];
             const int bits = BitsPerPixel(colourType, body[8]);
             if (!PictureSizeAllowed(width, height) || bits == 0) return false;
