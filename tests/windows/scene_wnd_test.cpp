@@ -336,6 +336,22 @@ TEST_F(Scene, BlankSnapshotShowsTheWallpaperElseTheLakebed)
     EXPECT_NE(0u, scene_.effectTimerId);
     DestroyWindow(window_);
     window_ = nullptr;
+    RedrawWindow(pattern_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    Pump(200);
+
+    // The preview, a child of the display settings, gets the lakebed at its own size.
+    ASSERT_TRUE(SaveSaverSettings(settings_));
+    window_ = CreateWindowExA(0, "LakeglassSceneTest", "Preview", WS_CHILD | WS_VISIBLE, 0, 0,
+                              152, 112, pattern_, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, window_);
+    ASSERT_TRUE(DrawLakebed(&lakebed, 152, 112));
+    ASSERT_EQ(152, scene_.frameWidth);
+    for (int y = 0; y < 112; ++y)
+        ASSERT_EQ(0, memcmp(lakebed.Row(y), scene_.backgroundSurface.Row(y), 304)) << y;
+    lakebed.Release();
+    EXPECT_EQ(uint32_t(EFFECT_FANCY), scene_.settings.effectMask);
+    DestroyWindow(window_);
+    window_ = nullptr;
     // The desktop shows its one colour again before the next snapshot.
     RedrawWindow(pattern_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     Pump(200);
