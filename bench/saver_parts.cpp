@@ -99,7 +99,7 @@ Parts Measure(int32_t width, int32_t height, int frames)
     };
     const auto show = [&](ScreenOutput& output) {
         HDC dc = GetDC(window);
-        output.Show(dc, frame);
+        output.Show(dc, 0, 0, frame.width, frame.height, frame);
         ReleaseDC(window, dc);
         GdiFlush();
     };

@@ -95,6 +95,16 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
         pControl->SetWindowText(value);
 }
 
+void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index)
+{
+    const CWnd* pControl = pDX->PrepareCtrl(nIDC);
+    if (pControl == nullptr) return;
+    if (pDX->m_bSaveAndValidate)
+        index = static_cast<int>(::SendMessageA(pControl->m_hWnd, CB_GETCURSEL, 0, 0));
+    else
+        ::SendMessageA(pControl->m_hWnd, CB_SETCURSEL, index, 0);
+}
+
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value)
 {
     const CWnd* pControl = pDX->PrepareCtrl(nIDC);

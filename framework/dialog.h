@@ -66,3 +66,5 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
 // The int is the check state as BM_GETCHECK and BM_SETCHECK know it.
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value);
+// The index of a drop-down list's chosen entry; -1 when none is chosen.
+void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index);

@@ -1,6 +1,6 @@
 // The scene's life: built once on creation, a drop tick every 10 ms, a frame every 50 ms,
-// everything freed on destruction. Nothing that fails here is reported; the window stays
-// up, still.
+// everything freed on destruction. The full-screen window runs one scene per monitor on the
+// same two timers. Nothing that fails here is reported; the window stays up, still.
 #include "ripple/scene_wnd.h"
 
 #include <mmsystem.h>
@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "ripple/frame_bitmap.h"
+#include "ripple/lakebed.h"
 #include "settings/store.h"
 
 BEGIN_MESSAGE_MAP(CSceneWnd, CScreenSaverWnd)
@@ -16,11 +17,27 @@ BEGIN_MESSAGE_MAP(CSceneWnd, CScreenSaverWnd)
     ON_MESSAGE(WM_DISPLAYCHANGE, OnDisplayChange)  // LRESULT OnDisplayChange(WPARAM, LPARAM)
 END_MESSAGE_MAP()     // anything else: CScreenSaverWnd's map, then CWnd's, then DefWindowProc
 
-CSceneWnd::CSceneWnd() : frameTimerId(0), effectTimerId(0)
+namespace {
+
+RECT ToRect(const ScreenRect& rect) { return RECT{rect.left, rect.top, rect.right, rect.bottom}; }
+
+}  // namespace
+
+CSceneWnd::CSceneWnd()
+    : frameTimerId(0),
+      effectTimerId(0),
+      m_area(),
+      m_source(SOURCE_NONE),
+      m_snapshotRect(),
+      m_loadedSettings(DefaultSaverSettings()),
+      m_windowRect()
 {
 }
 
-CSceneWnd::~CSceneWnd() = default;
+CSceneWnd::~CSceneWnd()
+{
+    ReleaseScenes();
+}
 
 void CSceneWnd::LoadSettings()
 {
@@ -43,39 +60,193 @@ void CSceneWnd::StartTimers()
     if (effectTimerId == 0) effectTimerId = SetTimer(EFFECT_TIMER, EFFECT_PERIOD_MS, nullptr);
 }
 
+void CSceneWnd::StopTimers()
+{
+    if (effectTimerId != 0) {
+        KillTimer(effectTimerId);
+        effectTimerId = 0;
+    }
+    if (frameTimerId != 0) {
+        KillTimer(frameTimerId);
+        frameTimerId = 0;
+    }
+}
+
+// The preview is one scene over its whole window. The full-screen window has one per
+// monitor it covers, in virtual-screen coordinates, the primary's first.
+std::vector<SceneArea> CSceneWnd::LayOutAreas()
+{
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(&client);
+    m_monitors.clear();
+    if (IsChildWindow()) {
+        m_windowRect = ScreenRect{0, 0, client.right - client.left, client.bottom - client.top};
+        return LayOutScenes(m_monitors, m_windowRect, true);
+    }
+    POINT origin = {0, 0};
+    ::ClientToScreen(m_hWnd, &origin);
+    m_windowRect = ScreenRect{origin.x, origin.y, origin.x + client.right - client.left,
+                              origin.y + client.bottom - client.top};
+    m_monitors = ListMonitors();
+    return LayOutScenes(m_monitors, m_windowRect, settings.allMonitors != 0);
+}
+
 void CSceneWnd::InitScene()
 {
     if (!m_hWnd) return;
     SeedRuntimeRandom(static_cast<uint32_t>(std::time(nullptr)));
 
-    int32_t clientWidth = 0;
-    int32_t clientHeight = 0;
-    if (!LoadBackground(&picture, &clientWidth, &clientHeight)) {
-        picture.Release();
+    const std::vector<SceneArea> areas = LayOutAreas();
+    if (!LoadBackground()) {
+        m_picture.Release();
+        m_snapshot.Release();
         return;
     }
-    const SceneState state = SetUpScene(this, clientWidth, clientHeight);
-    // The one process-wide bitmap description held the snapshot's size until now; from
-    // here on it describes the frame, which the 16-bit way to the screen relies on.
-    SetFrameBitmapSize(frameWidth, frameHeight);
-    // Only the full-screen window follows a change of the screens, so only it keeps the
-    // picture at its own size.
-    if (IsChildWindow()) picture.Release();
-    if (state == SCENE_EMPTY) {
-        picture.Release();
-        return;
+    m_loadedSettings = settings;
+    BuildScenes(areas, nullptr);
+}
+
+SceneState CSceneWnd::SetUpArea(WaterScene* scene, const SceneArea& area, Surface* picture,
+                                bool firstSetup)
+{
+    // Each monitor is a screen of its own, so no monitor counts as a preview for being
+    // lower than another.
+    if (!IsChildWindow() && !m_monitors.empty()) {
+        scene->screenWidth = RectWidth(area.monitor);
+        scene->screenHeight = RectHeight(area.monitor);
     }
-    screenOutput.Prepare(frameWidth, frameHeight);
-    if (state == SCENE_RUNNING) StartTimers();
+    scene->picture.Release();
+    scene->picture = *picture;
+    *picture = Surface();
+    if (!scene->picture.bits) {
+        ReleaseScene(scene);
+        scene->frameWidth = 0;
+        scene->frameHeight = 0;
+        return SCENE_EMPTY;
+    }
+    const int32_t width = RectWidth(area.client);
+    const int32_t height = RectHeight(area.client);
+    return firstSetup ? SetUpScene(scene, width, height) : ResizeScene(scene, width, height);
+}
+
+void CSceneWnd::BuildScenes(const std::vector<SceneArea>& areas, std::vector<Surface>* pictures)
+{
+    const bool firstSetup = pictures == nullptr;
+    m_otherScenes.clear();
+    bool running = false;
+    for (size_t i = 0; i < areas.size(); ++i) {
+        Surface picture;
+        if (pictures)
+            std::swap(picture, (*pictures)[i]);
+        else if (!PictureForArea(areas[i], &picture))
+            picture.Release();
+
+        SceneState state;
+        ScreenOutput* output = &screenOutput;
+        if (i == 0) {
+            m_area = areas[i];
+            state = SetUpArea(this, areas[i], &picture, firstSetup);
+            // The one process-wide bitmap description held the snapshot's size until now;
+            // from here on it describes the frame, which the 16-bit way relies on.
+            SetFrameBitmapSize(frameWidth, frameHeight);
+            // Only the full-screen window follows a change of the screens, so only it
+            // keeps the picture at its own size.
+            if (IsChildWindow()) this->picture.Release();
+        } else {
+            std::unique_ptr<MonitorScene> other(new MonitorScene);
+            other->area = areas[i];
+            other->water.settings = m_loadedSettings;
+            state = SetUpArea(&other->water, areas[i], &picture, true);
+            output = &other->output;
+            m_otherScenes.push_back(std::move(other));
+        }
+        picture.Release();
+        output->Release();
+        if (state != SCENE_EMPTY) output->Prepare(FrameWidthFor(RectWidth(areas[i].client)),
+                                                 RectHeight(areas[i].client));
+        running = running || state == SCENE_RUNNING;
+    }
+    if (areas.empty()) {
+        ReleaseScene(this);
+        frameWidth = 0;
+        frameHeight = 0;
+        screenOutput.Release();
+    }
+    FindDarkParts();
+    // Without water anywhere there is nothing to tick, and no sound over a still picture.
+    if (running)
+        StartTimers();
+    else
+        StopTimers();
+}
+
+void CSceneWnd::ReleaseScenes()
+{
+    m_otherScenes.clear();
+    m_picture.Release();
+    m_snapshot.Release();
+    m_strPictureOfSource.clear();
+    m_source = SOURCE_NONE;
 }
 
 void CSceneWnd::Draw(CDC* pDC)
 {
-    // Setup stopped before the picture was in place: there is nothing to show.
-    if (!SceneHasFrame(*this)) return;
+    bool anyFrame = SceneHasFrame(*this);
+    for (const auto& other : m_otherScenes) anyFrame = anyFrame || SceneHasFrame(other->water);
+    // Setup stopped before any picture was in place: there is nothing to show.
+    if (!anyFrame) return;
     SetAutoBlack(FALSE);
-    StepScene(this);
-    screenOutput.Show(pDC->GetSafeHdc(), frameSurface);
+    const HDC dc = pDC->GetSafeHdc();
+    PaintBackdrop(dc);
+    if (SceneHasFrame(*this)) {
+        StepScene(this);
+        screenOutput.Show(dc, m_area.client.left, m_area.client.top, RectWidth(m_area.client),
+                          RectHeight(m_area.client), frameSurface);
+    }
+    for (const auto& other : m_otherScenes) {
+        if (!SceneHasFrame(other->water)) continue;
+        StepScene(&other->water);
+        const ScreenRect& at = other->area.client;
+        other->output.Show(dc, at.left, at.top, RectWidth(at), RectHeight(at),
+                           other->water.frameSurface);
+    }
+}
+
+// What no scene shows (monitors left dark, corners of the virtual screen that no monitor
+// shows) is black. The frame tick asks only for the scenes, so this paints only where the
+// system asked for more, and costs a frame nothing otherwise.
+void CSceneWnd::PaintBackdrop(HDC dc)
+{
+    const HBRUSH black = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+    for (const RECT& dark : m_darkParts)
+        if (::RectVisible(dc, &dark)) ::FillRect(dc, &dark, black);
+}
+
+// The parts of the client area outside every scene that has a frame, as a few rectangles.
+void CSceneWnd::FindDarkParts()
+{
+    m_darkParts.clear();
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(&client);
+    HRGN dark = ::CreateRectRgnIndirect(&client);
+    if (!dark) return;
+    auto subtract = [dark](const ScreenRect& shown) {
+        HRGN scene = ::CreateRectRgn(shown.left, shown.top, shown.right, shown.bottom);
+        if (scene) ::CombineRgn(dark, dark, scene, RGN_DIFF);
+        if (scene) ::DeleteObject(scene);
+    };
+    if (SceneHasFrame(*this)) subtract(m_area.client);
+    for (const auto& other : m_otherScenes)
+        if (SceneHasFrame(other->water)) subtract(other->area.client);
+    const DWORD size = ::GetRegionData(dark, 0, nullptr);
+    std::vector<char> data(size);
+    if (size >= sizeof(RGNDATAHEADER) &&
+        ::GetRegionData(dark, size, reinterpret_cast<RGNDATA*>(data.data())) == size) {
+        const RGNDATA* parts = reinterpret_cast<const RGNDATA*>(data.data());
+        const RECT* rects = reinterpret_cast<const RECT*>(parts->Buffer);
+        m_darkParts.assign(rects, rects + parts->rdh.nCount);
+    }
+    ::DeleteObject(dark);
 }
 
 void CSceneWnd::PlayClip(int resourceId) const
@@ -84,6 +255,8 @@ void CSceneWnd::PlayClip(int resourceId) const
                SND_RESOURCE | SND_ASYNC | SND_NOWAIT);
 }
 
+// One set of sounds for the whole saver, chosen by the window's own scene; the rain that a
+// rain clip makes heavier falls as heavily on every monitor.
 void CSceneWnd::OnTimer(UINT_PTR nIDEvent)
 {
     Default();
@@ -91,18 +264,56 @@ void CSceneWnd::OnTimer(UINT_PTR nIDEvent)
     if (nIDEvent == 0) return;
     if (nIDEvent == effectTimerId) {
         RunSceneTick(this);
+        for (const auto& other : m_otherScenes) RunSceneTick(&other->water);
     } else if (nIDEvent == frameTimerId) {
         const FrameSounds sounds = ChooseFrameSounds(this);
-        if (sounds.rainClip != NO_SOUND) PlayClip(sounds.rainClip);
+        if (sounds.rainClip != NO_SOUND) {
+            PlayClip(sounds.rainClip);
+            for (const auto& other : m_otherScenes) other->water.effects.rainCount = effects.rainCount;
+        }
         if (sounds.dropClip != NO_SOUND) PlayClip(sounds.dropClip);
-        InvalidateRect(nullptr, FALSE);
+        RECT own = ToRect(m_area.client);
+        InvalidateRect(&own, FALSE);
+        for (const auto& other : m_otherScenes) {
+            RECT r = ToRect(other->area.client);
+            InvalidateRect(&r, FALSE);
+        }
     }
 }
 
+// After a display change the snapshot cannot be taken again, since the screen now shows
+// the saver itself. A monitor that kept its place keeps its picture; a single screen that
+// changed lays its old picture out again, as it always did; any other monitor takes the
+// part of the first snapshot under it, or, where that snapshot never saw it, the
+// wallpaper or the lakebed. Files are laid out anew.
+std::vector<Surface> CSceneWnd::PicturesAfterDisplayChange(const std::vector<SceneArea>& areas)
+{
+    std::vector<Surface> pictures(areas.size());
+    const size_t oldCount = (SceneHasFrame(*this) || picture.bits ? 1 : 0) + m_otherScenes.size();
+    for (size_t i = 0; i < areas.size(); ++i) {
+        Surface& shown = pictures[i];
+        if (m_source != SOURCE_SNAPSHOT) {
+            if (!PictureForArea(areas[i], &shown)) shown.Release();
+            continue;
+        }
+        const Surface* kept = nullptr;
+        if (picture.bits && SameRect(m_area.covered, areas[i].covered)) kept = &picture;
+        for (const auto& other : m_otherScenes)
+            if (other->water.picture.bits && SameRect(other->area.covered, areas[i].covered))
+                kept = &other->water.picture;
+        if (!kept && oldCount == 1 && areas.size() == 1 && picture.bits) kept = &picture;
+        if (kept ? CopyWholePicture(*kept, &shown)
+                 : CutPicture(m_snapshot, m_snapshotRect, areas[i].covered, &shown) &&
+                       !PictureIsOneColour(shown))
+            continue;
+        if (!ReplaceBlankSnapshot(areas[i], &shown)) shown.Release();
+    }
+    return pictures;
+}
+
 // A monitor plugged in or out, a dock or a new resolution: the full-screen window covers
-// the new virtual screen and places its kept picture on a frame of the new size, with the
-// water calm. It does not capture again, because the screen now shows the saver itself,
-// and the change is no reason to close. The preview stays as it is.
+// the new virtual screen and lays its scenes out again for the new monitors, each with
+// calm water. The change is no reason to close. The preview stays as it is.
 LRESULT CSceneWnd::OnDisplayChange(WPARAM, LPARAM lParam)
 {
     Default();
@@ -115,15 +326,12 @@ LRESULT CSceneWnd::OnDisplayChange(WPARAM, LPARAM lParam)
     ::SetWindowPos(m_hWnd, HWND_TOPMOST, left, top, width, height, SWP_NOACTIVATE);
     screenWidth = LOWORD(lParam);
     screenHeight = HIWORD(lParam);
-    if (!picture.bits) return 0;
+    if (m_source == SOURCE_NONE) return 0;
 
-    RECT client = {0, 0, 0, 0};
-    GetClientRect(&client);
-    const SceneState state = ResizeScene(this, client.right - client.left, client.bottom - client.top);
-    SetFrameBitmapSize(frameWidth, frameHeight);
-    screenOutput.Release();
-    if (state != SCENE_EMPTY) screenOutput.Prepare(frameWidth, frameHeight);
-    if (state == SCENE_RUNNING) StartTimers();
+    const std::vector<SceneArea> areas = LayOutAreas();
+    std::vector<Surface> pictures = PicturesAfterDisplayChange(areas);
+    BuildScenes(areas, &pictures);
+    for (Surface& unused : pictures) unused.Release();
     InvalidateRect(nullptr, FALSE);
     return 0;
 }
@@ -131,14 +339,8 @@ LRESULT CSceneWnd::OnDisplayChange(WPARAM, LPARAM lParam)
 void CSceneWnd::OnDestroy()
 {
     Default();
-    if (effectTimerId != 0) {
-        KillTimer(effectTimerId);
-        effectTimerId = 0;
-    }
-    if (frameTimerId != 0) {
-        KillTimer(frameTimerId);
-        frameTimerId = 0;
-    }
+    StopTimers();
     ReleaseScene(this);
     screenOutput.Release();
+    ReleaseScenes();
 }

@@ -2,6 +2,7 @@
 // one shows exactly the same colours.
 #include "ripple/screen_output.h"
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -78,16 +79,21 @@ void ScreenOutput::Release()
     pixels_.reset();
 }
 
-void ScreenOutput::Show(HDC dc, const Surface& frame)
+void ScreenOutput::Show(HDC dc, int32_t x, int32_t y, int32_t width, int32_t height,
+                        const Surface& frame)
 {
+    width = std::min(width, frame.width);
+    height = std::min(height, frame.height);
     if (!pixels_ || header_.biWidth != frame.width || header_.biHeight != -frame.height) {
-        SetDIBitsToDevice(dc, 0, 0, frame.width, frame.height, 0, 0, 0, frame.height, frame.bits,
+        // Frames of several sizes share the one description: it takes this frame's first.
+        SetFrameBitmapSize(frame.width, frame.height);
+        SetDIBitsToDevice(dc, x, y, width, height, 0, 0, 0, frame.height, frame.bits,
                           FrameBitmapDescription(), DIB_RGB_COLORS);
         return;
     }
     // The frame's rows are exactly 2 * width bytes apart, so it converts as one run.
     ExpandRgb565Row(reinterpret_cast<const uint16_t*>(frame.bits), pixels_.get(),
                     static_cast<size_t>(frame.width) * frame.height);
-    SetDIBitsToDevice(dc, 0, 0, frame.width, frame.height, 0, 0, 0, frame.height, pixels_.get(),
+    SetDIBitsToDevice(dc, x, y, width, height, 0, 0, 0, frame.height, pixels_.get(),
                       reinterpret_cast<BITMAPINFO*>(&header_), DIB_RGB_COLORS);
 }

@@ -20,8 +20,8 @@ public:
     void Release();
     bool UsesTrueColour() const { return pixels_ != nullptr; }
 
-    // Shows the whole frame at (0, 0) of the device context.
-    void Show(HDC dc, const Surface& frame);
+    // Shows the frame's first width x height pixels at (x, y) of the device context.
+    void Show(HDC dc, int32_t x, int32_t y, int32_t width, int32_t height, const Surface& frame);
     // Forces the 16-bit way, for comparing the two.
     void UseFrameAsItIs() { Release(); }
 

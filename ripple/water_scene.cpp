@@ -33,6 +33,12 @@ void ReleaseFrame(WaterScene* scene)
 SceneState BuildFrame(WaterScene* scene, int32_t clientWidth, int32_t clientHeight)
 {
     ReleaseFrame(scene);
+    // A client without pixels has no frame to show, not even a still one.
+    if (clientWidth <= 0 || clientHeight <= 0) {
+        scene->frameWidth = 0;
+        scene->frameHeight = 0;
+        return SCENE_EMPTY;
+    }
     scene->frameHeight = clientHeight;
     scene->frameWidth = FrameWidthFor(clientWidth);
     const bool surfacesMade = scene->backgroundSurface.Create(scene->frameWidth, scene->frameHeight) &&

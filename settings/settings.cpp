@@ -7,17 +7,19 @@
 const char* const SETTINGS_KEY = "Software\\Lakeglass";
 
 const SettingInfo g_settingTable[SETTING_COUNT] = {
-    // name             text   default  slider  scale  inverted
-    {"Ripple Style",    false, 7,       0, 0,   1,     false},  // rain, rebound and fancy
-    {"Snapshot",        false, 0,       0, 0,   1,     false},
-    {"Wallpaper",       false, 0,       0, 0,   1,     false},
-    {"Sound Effects",   false, 1,       0, 0,   1,     false},
-    {"BG File Name",    true,  0,       0, 0,   1,     false},
-    {"Ripple Size",     false, 4,       2, 8,   1,     false},
+    // name             text   default  slider  scale  inverted  choices
+    {"Ripple Style",    false, 7,       0, 0,   1,     false,    0},  // rain, rebound and fancy
+    {"Snapshot",        false, 0,       0, 0,   1,     false,    0},
+    {"Wallpaper",       false, 0,       0, 0,   1,     false,    0},
+    {"Sound Effects",   false, 1,       0, 0,   1,     false,    0},
+    {"BG File Name",    true,  0,       0, 0,   1,     false,    0},
+    {"Ripple Size",     false, 4,       2, 8,   1,     false,    0},
     // The slider runs from "Shallow" to "Deep" while a smaller value is deeper water.
-    {"Ripple Depth",    false, 4,       2, 8,   1,     true},
-    {"Drop Size",       false, 2,       1, 7,   1,     false},
-    {"Drop Weight",     false, 1536,    3, 9,   256,   false},
+    {"Ripple Depth",    false, 4,       2, 8,   1,     true,     0},
+    {"Drop Size",       false, 2,       1, 7,   1,     false,    0},
+    {"Drop Weight",     false, 1536,    3, 9,   256,   false,    0},
+    {"Picture Layout",  false, 0,       0, 0,   1,     false,    5},  // stretch .. span
+    {"All Monitors",    false, 1,       0, 0,   1,     false,    2},
 };
 
 SaverSettings DefaultSaverSettings()
@@ -39,6 +41,8 @@ uint32_t GetNumericSetting(const SaverSettings& settings, SettingId id)
     case SETTING_RIPPLE_DEPTH: return static_cast<uint32_t>(settings.rippleDepth);
     case SETTING_DROP_SIZE: return static_cast<uint32_t>(settings.dropSize);
     case SETTING_DROP_WEIGHT: return static_cast<uint32_t>(settings.dropWeight);
+    case SETTING_PICTURE_LAYOUT: return static_cast<uint32_t>(settings.pictureLayout);
+    case SETTING_ALL_MONITORS: return static_cast<uint32_t>(settings.allMonitors);
     default: return 0;
     }
 }
@@ -55,8 +59,17 @@ void SetNumericSetting(SaverSettings* settings, SettingId id, uint32_t value)
     case SETTING_RIPPLE_DEPTH: settings->rippleDepth = signedValue; break;
     case SETTING_DROP_SIZE: settings->dropSize = signedValue; break;
     case SETTING_DROP_WEIGHT: settings->dropWeight = signedValue; break;
+    case SETTING_PICTURE_LAYOUT: settings->pictureLayout = signedValue; break;
+    case SETTING_ALL_MONITORS: settings->allMonitors = signedValue; break;
     default: break;
     }
+}
+
+uint32_t SettingFromStored(SettingId id, uint32_t stored)
+{
+    const SettingInfo& info = g_settingTable[id];
+    if (info.choices != 0 && stored >= info.choices) return info.defaultValue;
+    return stored;
 }
 
 // Hand-edited values can be anything; clamping before the inversion keeps the arithmetic

@@ -1,4 +1,4 @@
-// The saver's nine user settings and the one table that describes them: where each is
+// The saver's user settings and the one table that describes them: where each is
 // stored, its default, and how the settings dialog's sliders show and store it. The
 // registry store and the dialog both work from this table.
 #pragma once
@@ -24,9 +24,11 @@ struct SaverSettings {
     int32_t rippleDepth;     // "Ripple Depth"
     int32_t dropSize;        // "Drop Size"
     int32_t dropWeight;      // "Drop Weight"
+    int32_t pictureLayout;   // "Picture Layout": how the own picture lies on each monitor
+    int32_t allMonitors;     // "All Monitors": water on every monitor, or the primary alone
 };
 
-// The nine settings in the record's order, which is also the order the store reads and
+// The settings in the record's order, which is also the order the store reads and
 // writes the numeric ones in.
 enum SettingId {
     SETTING_RIPPLE_STYLE,
@@ -38,6 +40,8 @@ enum SettingId {
     SETTING_RIPPLE_DEPTH,
     SETTING_DROP_SIZE,
     SETTING_DROP_WEIGHT,
+    SETTING_PICTURE_LAYOUT,
+    SETTING_ALL_MONITORS,
     SETTING_COUNT
 };
 
@@ -49,12 +53,20 @@ struct SettingInfo {
     int32_t sliderMax;
     int32_t scale;            // stored value = position * scale
     bool inverted;            // the slider shows sliderMin + sliderMax - position
+    // A setting that is one of a few choices is stored as 0..choices-1, and any other
+    // stored value reads as its default; 0 for the settings that are used as stored.
+    uint32_t choices;
 };
 
 extern const SettingInfo g_settingTable[SETTING_COUNT];
 
-// All fields at their defaults: effects all on, own picture with no path, sound on.
+// All fields at their defaults: effects all on, own picture with no path, sound on, the
+// picture stretched, water on every monitor.
 SaverSettings DefaultSaverSettings();
+
+// The value a stored number gives its setting: the number itself, or the default where the
+// setting takes only a few choices and the number is none of them.
+uint32_t SettingFromStored(SettingId id, uint32_t stored);
 
 // The 32-bit value of a numeric setting as it is stored (signed fields as their two's
 // complement bits). Not for SETTING_BG_FILE_NAME, which reads as 0 and ignores writes.

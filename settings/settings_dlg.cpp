@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ripple/effects.h"
+#include "ripple/monitor_layout.h"
 #include "settings/banner.h"
 #include "settings/file_dialog_ex.h"
 
@@ -51,6 +52,9 @@ const Binding<int, uint32_t> EFFECTS[] = {
     {&CSettingsDlg::m_bFancy, EFFECT_FANCY},
 };
 
+// The entries of "Picture Layout", in the order of the stored numbers.
+const char* const LAYOUT_NAMES[LAYOUT_COUNT] = {"Stretch", "Fill", "Fit", "Center", "Span"};
+
 int BackgroundButton(BackgroundMode mode)
 {
     switch (mode) {
@@ -74,7 +78,7 @@ END_MESSAGE_MAP()
 
 CSettingsDlg::CSettingsDlg()
     : CScreenSaverDlg(IDD_SETTINGS), m_pSaver(nullptr), m_bSound(0), m_bRain(0),
-      m_bRebound(0), m_bFancy(0), m_hBanner(nullptr)
+      m_bRebound(0), m_bFancy(0), m_nLayout(LAYOUT_STRETCH), m_bAllMonitors(1), m_hBanner(nullptr)
 {
     InitCommonControls();
 }
@@ -87,11 +91,14 @@ void CSettingsDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_RIPPLE_SIZE, m_sliderRippleSize);
     DDX_Control(pDX, IDC_BROWSE, m_btnBrowse);
     DDX_Control(pDX, IDC_PICTURE_PATH, m_editPicture);
+    DDX_Control(pDX, IDC_PICTURE_LAYOUT, m_comboLayout);
     DDX_Text(pDX, IDC_PICTURE_PATH, m_strPicture);
     DDX_Check(pDX, IDC_SOUND, m_bSound);
     DDX_Check(pDX, IDC_RAIN, m_bRain);
     DDX_Check(pDX, IDC_REBOUND, m_bRebound);
     DDX_Check(pDX, IDC_FANCY, m_bFancy);
+    DDX_CBIndex(pDX, IDC_PICTURE_LAYOUT, m_nLayout);
+    DDX_Check(pDX, IDC_ALL_MONITORS, m_bAllMonitors);
 }
 
 // The base loads the stored settings first. In settings mode nothing else initialises
@@ -112,12 +119,15 @@ BOOL CSettingsDlg::OnInitDialog()
     // Any non-zero value plays sounds; a check box told a value above 1 may show it
     // unchecked or indeterminate.
     m_bSound = shown.soundEffects != 0 ? 1 : 0;
+    for (const char* name : LAYOUT_NAMES) m_comboLayout.AddString(name);
+    // The store gives only layouts the list has, but a record made otherwise may not.
+    m_nLayout = shown.pictureLayout >= 0 && shown.pictureLayout < LAYOUT_COUNT ? shown.pictureLayout
+                                                                               : LAYOUT_STRETCH;
+    m_bAllMonitors = shown.allMonitors != 0 ? 1 : 0;
 
     const BackgroundMode mode = GetBackgroundMode(shown);
     ::SendMessageA(::GetDlgItem(m_hWnd, BackgroundButton(mode)), BM_SETCHECK, BST_CHECKED, 0);
-    const BOOL ownPicture = mode == BACKGROUND_OWN_PICTURE;
-    m_editPicture.EnableWindow(ownPicture);
-    m_btnBrowse.EnableWindow(ownPicture);
+    EnableOwnPicture(mode == BACKGROUND_OWN_PICTURE);
     // The store keeps no longer path, so typing or pasting stops where it would.
     m_editPicture.SetLimitText(PICTURE_PATH_MAX_LENGTH);
 
@@ -182,9 +192,15 @@ void CSettingsDlg::OnOwnPicture() { ChooseBackground(BACKGROUND_OWN_PICTURE); }
 void CSettingsDlg::ChooseBackground(BackgroundMode mode)
 {
     if (m_pSaver) SetBackgroundMode(&m_pSaver->settings, mode);
-    const BOOL ownPicture = mode == BACKGROUND_OWN_PICTURE;
-    m_editPicture.EnableWindow(ownPicture);
-    m_btnBrowse.EnableWindow(ownPicture);
+    EnableOwnPicture(mode == BACKGROUND_OWN_PICTURE);
+}
+
+// The path, Browse and the layout belong to the own picture.
+void CSettingsDlg::EnableOwnPicture(BOOL enable)
+{
+    m_editPicture.EnableWindow(enable);
+    m_btnBrowse.EnableWindow(enable);
+    m_comboLayout.EnableWindow(enable);
 }
 
 // Only the path box is refreshed: the check boxes may have been clicked since the members
@@ -228,6 +244,8 @@ void CSettingsDlg::OnOK()
             record.effectMask &= ~effect.meaning;
     }
     record.soundEffects = m_bSound != 0 ? 1 : 0;
+    record.pictureLayout = m_nLayout >= 0 ? m_nLayout : LAYOUT_STRETCH;
+    record.allMonitors = m_bAllMonitors != 0 ? 1 : 0;
     record.pictureFile = static_cast<const char*>(m_strPicture);
     for (const auto& slider : SLIDERS) {
         const int32_t position = (this->*slider.member).GetPos();

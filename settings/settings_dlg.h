@@ -1,6 +1,7 @@
 // The settings dialog: shows the scene object's settings record in dialog IDD_SETTINGS,
 // lets the user change effects, background, sound, picture path and the four sliders,
-// and stores the record with OK. Cancel stores nothing. The banner is fitted to its place
+// the picture's layout on the monitors, whether every monitor has water, and stores the
+// record with OK. Cancel stores nothing. The banner is fitted to its place
 // at the display's scale, again whenever the dialog moves to a monitor of another scale.
 #pragma once
 
@@ -24,11 +25,14 @@ public:
     CSliderCtrl m_sliderRippleSize;
     CButton m_btnBrowse;
     CEdit m_editPicture;
+    CComboBox m_comboLayout;
     CString m_strPicture;
     int m_bSound;
     int m_bRain;
     int m_bRebound;
     int m_bFancy;
+    int m_nLayout;      // the chosen entry of "Picture Layout", in the stored numbering
+    int m_bAllMonitors;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -45,6 +49,7 @@ protected:
 
 private:
     void ChooseBackground(BackgroundMode mode);
+    void EnableOwnPicture(BOOL enable);
     void ShowPathTooLong();
     void FitBanner();
 

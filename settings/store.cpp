@@ -105,7 +105,8 @@ void LoadSaverSettings(SaverSettings* settings)
         if (info.isText) continue;
         uint32_t value = info.defaultValue;
         if (key != nullptr) ReadNumber(key, info.registryName, &value);  // else the default
-        SetNumericSetting(settings, static_cast<SettingId>(i), value);
+        const SettingId id = static_cast<SettingId>(i);
+        SetNumericSetting(settings, id, SettingFromStored(id, value));
     }
     settings->pictureFile = key != nullptr ? ReadPicturePath(key) : std::string();
     if (key != nullptr) RegCloseKey(key);

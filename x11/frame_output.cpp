@@ -177,6 +177,8 @@ bool FrameOutput::Prepare(int width, int height)
 bool FrameOutput::TakeEvent(const XEvent& event)
 {
     if (event.type != m_completionType || m_completionType < 0) return false;
+    // Each monitor's output has its own segment, and hears only of its own puts.
+    if (reinterpret_cast<const XShmCompletionEvent&>(event).shmseg != m_shm.shmseg) return false;
     m_bPending = false;
     return true;
 }
@@ -192,7 +194,7 @@ void FrameOutput::WaitForCompletion()
     m_bPending = false;
 }
 
-void FrameOutput::Show(const Surface& frame, int width, int height)
+void FrameOutput::Show(const Surface& frame, int x, int y, int width, int height)
 {
     if (!m_pImage || !frame.bits) return;
     if (m_bShared) WaitForCompletion();
@@ -209,11 +211,32 @@ void FrameOutput::Show(const Surface& frame, int width, int height)
                      (p & 0xFF) << m_layout.blueShift;
         }
     }
+    Put(x, y, width, height);
+}
+
+uint32_t* FrameOutput::PixelsToDraw(int width, int height)
+{
+    if (!m_pImage || !m_layout.sameAsExpansion || width > m_pImage->width ||
+        height > m_pImage->height)
+        return nullptr;
+    if (m_bShared) WaitForCompletion();
+    return reinterpret_cast<uint32_t*>(m_pImage->data);
+}
+
+void FrameOutput::ShowPixels(int x, int y, int width, int height)
+{
+    if (!m_pImage) return;
+    Put(x, y, std::min(width, m_pImage->width), std::min(height, m_pImage->height));
+}
+
+// Hands the image's first width x height pixels to the server, to be drawn at (x, y).
+void FrameOutput::Put(int x, int y, int width, int height)
+{
     if (m_bShared) {
-        XShmPutImage(m_pDisplay, m_window, m_gc, m_pImage, 0, 0, 0, 0, width, height, True);
+        XShmPutImage(m_pDisplay, m_window, m_gc, m_pImage, 0, 0, x, y, width, height, True);
         m_bPending = true;
     } else {
-        XPutImage(m_pDisplay, m_window, m_gc, m_pImage, 0, 0, 0, 0, width, height);
+        XPutImage(m_pDisplay, m_window, m_gc, m_pImage, 0, 0, x, y, width, height);
     }
     XFlush(m_pDisplay);
 }

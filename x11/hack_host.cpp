@@ -1,5 +1,5 @@
 // The host's life: one X connection, one window, a drop tick per 10 ms of elapsed time and
-// a frame per delay. Between frames it sleeps in ppoll on the X connection with SIGTERM and
+// a frame per delay. On the root window itself each RandR monitor has its own scene. Between frames it sleeps in ppoll on the X connection with SIGTERM and
 // SIGINT let through only there, so a signal or an event wakes it at once and is never
 // lost between the check and the sleep.
 #include "x11/hack_host.h"
@@ -7,6 +7,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <poll.h>
 #include <signal.h>
 #include <time.h>
@@ -15,9 +16,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "ripple/lakebed.h"
+#include "ripple/monitor_layout.h"
 #include "ripple/water_scene.h"
 #include "x11/frame_output.h"
 #include "x11/picture_file.h"
@@ -62,8 +66,34 @@ struct HostWindow {
     Window window = 0;
     bool own = false;
     bool isPreview = false;
+    bool isRoot = false;   // the root window itself, where every monitor shows
     Atom deleteAtom = None;
 };
+
+// One monitor's water: its part of the window, its scene and its way to the window.
+struct HostScene {
+    SceneArea area;
+    WaterScene scene;
+    FrameOutput output;
+};
+
+// The monitors RandR reports; none where the server has no RandR 1.5.
+std::vector<Monitor> ReadMonitors(Display* display, Window root)
+{
+    std::vector<Monitor> monitors;
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase) ||
+        !XRRQueryVersion(display, &major, &minor) || major * 100 + minor < 105)
+        return monitors;
+    int count = 0;
+    XRRMonitorInfo* found = XRRGetMonitors(display, root, True, &count);
+    for (int i = 0; found && i < count; ++i)
+        monitors.push_back(Monitor{ScreenRect{found[i].x, found[i].y, found[i].x + found[i].width,
+                                              found[i].y + found[i].height},
+                                   found[i].primary != 0});
+    if (found) XRRFreeMonitors(found);
+    return monitors;
+}
 
 // --root: XScreenSaver's window when it gave one, else the root window itself.
 bool ChooseWindow(Display* display, const HackOptions& options, HostWindow* host, std::string* why)
@@ -82,6 +112,7 @@ bool ChooseWindow(Display* display, const HackOptions& options, HostWindow* host
             return false;
         }
         host->window = id ? static_cast<Window>(id) : RootWindow(display, screen);
+        host->isRoot = id == 0;
         return true;
     }
     XSetWindowAttributes attributes;
@@ -97,25 +128,22 @@ bool ChooseWindow(Display* display, const HackOptions& options, HostWindow* host
     return true;
 }
 
-// The picture under the water: the file, or the snapshot; whatever fails or sees one
-// colour only becomes the lakebed at the frame's size.
-void LoadScenePicture(Display* display, const HostWindow& host, const HackOptions& options,
-                      int width, int height, WaterScene* scene)
+// The picture under the water, taken once: the file, or the snapshot of the whole window.
+// An empty picture means the lakebed.
+void LoadSource(Display* display, const HostWindow& host, const HackOptions& options,
+                Surface* source)
 {
     const SaverSettings& settings = options.settings;
-    bool loaded = false;
     if (!settings.useSnapshot && !settings.pictureFile.empty()) {
         std::string why;
-        loaded = LoadPictureFile(settings.pictureFile.c_str(), &scene->picture, &why);
-        if (!loaded)
+        if (!LoadPictureFile(settings.pictureFile.c_str(), source, &why)) {
             std::fprintf(stderr, "lakeglass: cannot show '%s': %s; showing the lakebed\n",
                          settings.pictureFile.c_str(), why.c_str());
-    } else {
-        loaded = TakeSnapshot(display, host.window, host.isPreview, &g_stopSignal,
-                              &scene->picture) &&
-                 !PictureIsOneColour(scene->picture);
+            source->Release();
+        }
+    } else if (!TakeSnapshot(display, host.window, host.isPreview, &g_stopSignal, source)) {
+        source->Release();
     }
-    if (!loaded) DrawLakebed(&scene->picture, FrameWidthFor(width), height);
 }
 
 class HackHost {
@@ -125,7 +153,9 @@ public:
 
 private:
     bool ReadSize(int* width, int* height);
-    void SetScreenSize(int width, int height);
+    void SetScreenSize(const SceneArea& area, WaterScene* scene);
+    bool PictureForArea(const SceneArea& area, Surface* picture);
+    void BuildScenes();
     void HandleEvents();
     void Frame();
     void Sleep(int64_t until, const sigset_t& waitMask);
@@ -133,8 +163,11 @@ private:
     Display* m_pDisplay;
     const HackOptions& m_options;
     HostWindow m_host;
-    WaterScene m_scene;
-    FrameOutput m_output;
+    XWindowAttributes m_attributes;
+    Surface m_source;
+    bool m_bSnapshotSource = false;
+    std::vector<Monitor> m_monitors;
+    std::vector<std::unique_ptr<HostScene>> m_scenes;
     int m_width = 0;
     int m_height = 0;
     bool m_bStop = false;
@@ -154,12 +187,60 @@ bool HackHost::ReadSize(int* width, int* height)
 }
 
 // Only a window given by id can be a preview: XScreenSaver's own window and ours are each
-// the whole screen as far as the scene is concerned.
-void HackHost::SetScreenSize(int width, int height)
+// the whole screen as far as the scene is concerned, and so is each monitor of the root.
+void HackHost::SetScreenSize(const SceneArea& area, WaterScene* scene)
 {
     const Screen* screen = DefaultScreenOfDisplay(m_pDisplay);
-    m_scene.screenWidth = m_host.isPreview ? WidthOfScreen(screen) : width;
-    m_scene.screenHeight = m_host.isPreview ? HeightOfScreen(screen) : height;
+    const bool monitorsOwnScreens = m_monitors.size() > 1;
+    scene->screenWidth = m_host.isPreview ? WidthOfScreen(screen)
+                         : monitorsOwnScreens ? RectWidth(area.monitor) : m_width;
+    scene->screenHeight = m_host.isPreview ? HeightOfScreen(screen)
+                          : monitorsOwnScreens ? RectHeight(area.monitor) : m_height;
+}
+
+// Each monitor takes the part of the snapshot under it, or the file laid out as asked;
+// what fails or sees one colour only becomes the lakebed at the frame's size.
+bool HackHost::PictureForArea(const SceneArea& area, Surface* picture)
+{
+    bool made = false;
+    if (m_source.bits && m_bSnapshotSource) {
+        // A single scene stretches the whole snapshot over itself, as the window always did.
+        const ScreenRect taken{0, 0, m_source.width, m_source.height};
+        made = (m_monitors.size() > 1 ? CutPicture(m_source, taken, area.covered, picture)
+                                      : CopyWholePicture(m_source, picture)) &&
+               !PictureIsOneColour(*picture);
+    } else if (m_source.bits) {
+        const ScreenRect all = m_monitors.size() > 1 ? BoundingRect(m_monitors) : area.covered;
+        made = LayOutPicture(m_source, ArrangementForLayout(m_options.settings.pictureLayout),
+                             area.covered, all, 0, picture);
+    }
+    return made || DrawLakebed(picture, FrameWidthFor(RectWidth(area.client)), RectHeight(area.client));
+}
+
+// The scenes for the window's present size: one per monitor on the root window itself,
+// else one over the whole window.
+void HackHost::BuildScenes()
+{
+    for (const auto& old : m_scenes) ReleaseScene(&old->scene);
+    m_scenes.clear();
+    if (m_host.isRoot) m_monitors = ReadMonitors(m_pDisplay, m_host.window);
+    const std::vector<SceneArea> areas =
+        LayOutScenes(m_monitors, ScreenRect{0, 0, m_width, m_height}, m_options.settings.allMonitors != 0);
+    for (const SceneArea& area : areas) {
+        std::unique_ptr<HostScene> shown(new HostScene);
+        std::string why;
+        if (!shown->output.Open(m_pDisplay, m_host.window, m_attributes.visual, m_attributes.depth, &why))
+            continue;
+        shown->area = area;
+        WaterScene& scene = shown->scene;
+        scene.settings = m_options.settings;
+        scene.settings.soundEffects = 0;
+        SetScreenSize(area, &scene);
+        if (!PictureForArea(area, &scene.picture)) continue;
+        SetUpScene(&scene, RectWidth(area.client), RectHeight(area.client));
+        shown->output.Prepare(scene.frameWidth, scene.frameHeight);
+        m_scenes.push_back(std::move(shown));
+    }
 }
 
 void HackHost::HandleEvents()
@@ -167,7 +248,9 @@ void HackHost::HandleEvents()
     while (XPending(m_pDisplay)) {
         XEvent event;
         XNextEvent(m_pDisplay, &event);
-        if (m_output.TakeEvent(event)) continue;
+        bool taken = false;
+        for (const auto& shown : m_scenes) taken = taken || shown->output.TakeEvent(event);
+        if (taken) continue;
         switch (event.type) {
         case DestroyNotify:
             if (event.xdestroywindow.window == m_host.window) m_bStop = true;
@@ -177,9 +260,7 @@ void HackHost::HandleEvents()
             if (event.xconfigure.width == m_width && event.xconfigure.height == m_height) break;
             m_width = event.xconfigure.width;
             m_height = event.xconfigure.height;
-            SetScreenSize(m_width, m_height);
-            ResizeScene(&m_scene, m_width, m_height);
-            m_output.Prepare(m_scene.frameWidth, m_scene.frameHeight);
+            BuildScenes();
             break;
         case ClientMessage:
             if (m_host.own && static_cast<Atom>(event.xclient.data.l[0]) == m_host.deleteAtom)
@@ -200,12 +281,17 @@ void HackHost::Frame()
         ticks = MAX_TICKS_PER_FRAME;
     }
     m_tickClock += ticks * EFFECT_PERIOD_MS * 1000;
-    if (SceneIsRunning(m_scene))
-        for (int64_t i = 0; i < ticks; ++i) RunSceneTick(&m_scene);
-    // A host without sound plays none of the frame's clips, but lets the scene choose them.
-    ChooseFrameSounds(&m_scene);
-    StepScene(&m_scene);
-    if (SceneHasFrame(m_scene)) m_output.Show(m_scene.frameSurface, m_width, m_height);
+    for (int64_t i = 0; i < ticks; ++i)
+        for (const auto& shown : m_scenes) RunSceneTick(&shown->scene);
+    // A host without sound plays none of the frame's clips, but lets the first scene
+    // choose them, as the Windows saver does.
+    if (!m_scenes.empty()) ChooseFrameSounds(&m_scenes.front()->scene);
+    for (const auto& shown : m_scenes) {
+        WaterScene& scene = shown->scene;
+        StepScene(&scene);
+        const ScreenRect& at = shown->area.client;
+        if (SceneHasFrame(scene)) shown->output.Show(scene.frameSurface, at.left, at.top, RectWidth(at), RectHeight(at));
+    }
 
     if (!m_options.showFps) return;
     ++m_fpsFrames;
@@ -238,12 +324,13 @@ int HackHost::Run()
         return 1;
     }
     g_window = m_host.window;
-    XWindowAttributes attributes;
+    XWindowAttributes& attributes = m_attributes;
     if (!XGetWindowAttributes(m_pDisplay, m_host.window, &attributes) || g_windowGone) {
         std::fprintf(stderr, "lakeglass: there is no window 0x%lx\n", m_host.window);
         return 1;
     }
-    if (!m_output.Open(m_pDisplay, m_host.window, attributes.visual, attributes.depth, &why)) {
+    PixelLayout layout;
+    if (!DescribeTrueColour(m_pDisplay, attributes.visual, attributes.depth, &layout, &why)) {
         std::fprintf(stderr, "lakeglass: cannot draw here: %s\n", why.c_str());
         return 1;
     }
@@ -257,15 +344,15 @@ int HackHost::Run()
     if (!ReadSize(&m_width, &m_height)) return 0;
 
     SeedRuntimeRandom(static_cast<uint32_t>(std::time(nullptr)));
-    m_scene.settings = m_options.settings;
-    m_scene.settings.soundEffects = 0;
-    SetScreenSize(m_width, m_height);
-    LoadScenePicture(m_pDisplay, m_host, m_options, m_width, m_height, &m_scene);
-    SetUpScene(&m_scene, m_width, m_height);
-    m_output.Prepare(m_scene.frameWidth, m_scene.frameHeight);
+    LoadSource(m_pDisplay, m_host, m_options, &m_source);
+    m_bSnapshotSource = m_options.settings.useSnapshot || m_options.settings.pictureFile.empty();
+    BuildScenes();
     if (m_options.showFps)
-        std::fprintf(stderr, "lakeglass: frames %dx%d through %s\n", m_scene.frameWidth,
-                     m_scene.frameHeight, m_output.UsesSharedMemory() ? "MIT-SHM" : "XPutImage");
+        for (const auto& shown : m_scenes)
+            std::fprintf(stderr, "lakeglass: frames %dx%d at %d,%d through %s\n",
+                         shown->scene.frameWidth, shown->scene.frameHeight, shown->area.client.left,
+                         shown->area.client.top,
+                         shown->output.UsesSharedMemory() ? "MIT-SHM" : "XPutImage");
 
     sigset_t blocked, waitMask;
     sigemptyset(&blocked);
@@ -291,8 +378,11 @@ int HackHost::Run()
         Sleep(next, waitMask);
         if (g_windowGone) break;
     }
-    ReleaseScene(&m_scene);
-    if (!g_windowGone) m_output.Close();
+    for (const auto& shown : m_scenes) {
+        ReleaseScene(&shown->scene);
+        if (!g_windowGone) shown->output.Close();
+    }
+    m_source.Release();
     if (m_host.own && !g_windowGone) XDestroyWindow(m_pDisplay, m_host.window);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "ripple/effects.h"
+#include "ripple/monitor_layout.h"
 
 namespace {
 
@@ -105,6 +106,9 @@ enum OptionResult { OPTION_TAKEN, OPTION_UNKNOWN, OPTION_REFUSED };
 
 OptionResult Taken(bool ok) { return ok ? OPTION_TAKEN : OPTION_REFUSED; }
 
+// The names --layout takes, in the order of the stored layouts.
+const char* const LAYOUT_OPTION_NAMES[LAYOUT_COUNT] = {"stretch", "fill", "fit", "center", "span"};
+
 // Where to draw, how fast, and which picture: the options that are the host's own.
 OptionResult ReadHostOption(OptionReader* r, HackOptions* options)
 {
@@ -138,6 +142,16 @@ OptionResult ReadHostOption(OptionReader* r, HackOptions* options)
         }
         options->delayMicroseconds = delay;
         return OPTION_TAKEN;
+    }
+    if (r->name == "layout") {
+        if (!r->TakeValue(&value)) return OPTION_REFUSED;
+        for (int layout = 0; layout < LAYOUT_COUNT; ++layout)
+            if (std::string(value) == LAYOUT_OPTION_NAMES[layout]) {
+                options->settings.pictureLayout = layout;
+                return OPTION_TAKEN;
+            }
+        *r->error = "bad value " + Quoted(value) + " for --layout (stretch, fill, fit, center or span)";
+        return OPTION_REFUSED;
     }
     if (r->name == "picture") {
         if (!r->TakeValue(&value)) return OPTION_REFUSED;
@@ -245,6 +259,8 @@ const char* HackUsage()
            "  --picture FILE         a JPEG, PNG or BMP file\n"
            "  --snapshot             the desktop, even when --picture is given\n"
            "  --no-snapshot          the picture file when one is given\n"
+           "  --layout LAYOUT        how the picture lies on each monitor: stretch (default),\n"
+           "                         fill, fit, center, or span (one picture over all)\n"
            "\n"
            "  --help                 this text\n"
            "Single-dash spellings (-root, -window-id, -delay) work too.\n";

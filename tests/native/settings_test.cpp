@@ -12,7 +12,8 @@ TEST(Settings, TableNamesTheRegistryValuesInRecordOrder)
 {
     const char* const names[SETTING_COUNT] = {
         "Ripple Style", "Snapshot", "Wallpaper", "Sound Effects", "BG File Name",
-        "Ripple Size", "Ripple Depth", "Drop Size", "Drop Weight"};
+        "Ripple Size", "Ripple Depth", "Drop Size", "Drop Weight", "Picture Layout",
+        "All Monitors"};
     for (int id = 0; id < SETTING_COUNT; ++id) {
         EXPECT_STREQ(names[id], g_settingTable[id].registryName) << id;
         EXPECT_EQ(id == SETTING_BG_FILE_NAME, g_settingTable[id].isText) << id;
@@ -32,7 +33,23 @@ TEST(Settings, DefaultsAreAllEffectsOwnPictureWithoutPathAndSoundOn)
     EXPECT_EQ(4, settings.rippleDepth);
     EXPECT_EQ(2, settings.dropSize);
     EXPECT_EQ(1536, settings.dropWeight);
+    EXPECT_EQ(0, settings.pictureLayout);
+    EXPECT_EQ(1, settings.allMonitors);
     EXPECT_EQ(BACKGROUND_OWN_PICTURE, GetBackgroundMode(settings));
+}
+
+// The layout and the monitors' switch are choices: a stored number that is none of them
+// reads as the default; every other number is used as it is stored.
+TEST(Settings, ChoicesOutOfRangeReadAsTheDefault)
+{
+    struct Case { SettingId id; uint32_t stored; uint32_t read; };
+    const Case cases[] = {
+        {SETTING_PICTURE_LAYOUT, 4, 4}, {SETTING_PICTURE_LAYOUT, 5, 0},
+        {SETTING_PICTURE_LAYOUT, 0xFFFFFFFFu, 0}, {SETTING_ALL_MONITORS, 0, 0},
+        {SETTING_ALL_MONITORS, 1, 1}, {SETTING_ALL_MONITORS, 2, 1},
+        {SETTING_RIPPLE_DEPTH, 9, 9}, {SETTING_RIPPLE_STYLE, 0xFFFFFFFFu, 0xFFFFFFFFu},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.read, SettingFromStored(c.id, c.stored)) << c.id << " " << c.stored;
 }
 
 TEST(Settings, EachNumericSettingReachesItsOwnFieldOnly)

@@ -96,6 +96,15 @@ TEST(WaterScene, ALowerClientIsThePreviewWithFancyAloneAndATinyOneStaysStill)
     WaterScene empty;
     EXPECT_EQ(SCENE_EMPTY, SetUpScene(&empty, 640, 480));
     EXPECT_FALSE(SceneHasFrame(empty));
+
+    // A client without pixels in either direction has no frame, even with a picture.
+    for (const auto& size : {std::pair<int, int>{0, 480}, {640, 0}, {0, 0}}) {
+        WaterScene none;
+        MakePicture(&none.picture, 64, 64);
+        EXPECT_EQ(SCENE_EMPTY, SetUpScene(&none, size.first, size.second));
+        EXPECT_EQ(0, none.frameWidth);
+        EXPECT_FALSE(SceneHasFrame(none));
+    }
 }
 
 TEST(WaterScene, ANewSizeReplacesThePictureWithCalmWater)

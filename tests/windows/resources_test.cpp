@@ -266,13 +266,16 @@ std::vector<ControlRow> SettingsControls()
         {IDC_RAIN, BUTTON, "Rain Effect", 0x50010003, 8, 75, 70, 10},
         {IDC_REBOUND, BUTTON, "Rebound Effect", 0x50010003, 93, 75, 70, 10},
         {IDC_FANCY, BUTTON, "Fancy Effect", 0x50010003, 180, 75, 70, 10},
-        {-1, BUTTON, "Choose Background", 0x50000307, 3, 92, 250, 55},
+        {-1, BUTTON, "Choose Background", 0x50000307, 3, 92, 250, 71},
         {IDC_SNAPSHOT, BUTTON, "Desktop Snapshot", 0x50010009, 8, 102, 110, 10},
         {IDC_WALLPAPER, BUTTON, "Current Wallpaper", 0x50010009, 140, 102, 110, 10},
         {IDC_OWN_PICTURE, BUTTON, "Your Own Picture", 0x50010009, 8, 115, 110, 10},
         {IDC_SOUND, BUTTON, "Background Sound Effects", 0x50010003, 140, 115, 110, 10},
         {IDC_PICTURE_PATH, EDIT, "", 0x50810080, 8, 130, 180, 12},
         {IDC_BROWSE, BUTTON, "&Browse...", 0x50010000, 190, 129, 60, 13},
+        {-1, STATIC, "Picture &Layout:", 0x50020000, 8, 150, 56, 10},
+        {IDC_PICTURE_LAYOUT, "#133", "", 0x50210003, 64, 148, 70, 80},
+        {IDC_ALL_MONITORS, BUTTON, "Water on every &monitor", 0x50010003, 140, 149, 110, 10},
     };
     const struct {
         const char* title;
@@ -281,10 +284,10 @@ std::vector<ControlRow> SettingsControls()
         const char* high;
         int16_t top;
     } sliders[] = {
-        {"Set Ripple Size", "Small", IDC_RIPPLE_SIZE, "Big", 151},
-        {"Set Ripple Depth", "Shallow", IDC_RIPPLE_DEPTH, "Deep", 190},
-        {"Set Raindrop Size", "Small", IDC_DROP_SIZE, "Big", 228},
-        {"Set Raindrop Weight", "Light", IDC_DROP_WEIGHT, "Heavy", 267},
+        {"Set Ripple Size", "Small", IDC_RIPPLE_SIZE, "Big", 167},
+        {"Set Ripple Depth", "Shallow", IDC_RIPPLE_DEPTH, "Deep", 206},
+        {"Set Raindrop Size", "Small", IDC_DROP_SIZE, "Big", 244},
+        {"Set Raindrop Weight", "Light", IDC_DROP_WEIGHT, "Heavy", 283},
     };
     for (const auto& slider : sliders) {
         const int16_t labels = int16_t(slider.top + 20), bar = int16_t(slider.top + 10);
@@ -293,8 +296,8 @@ std::vector<ControlRow> SettingsControls()
         rows.push_back({slider.id, TRACKBAR, "Slider1", 0x50010005, 40, bar, 180, 22});
         rows.push_back({-1, STATIC, slider.high, 0x50020001, 220, labels, 30, 10});
     }
-    rows.push_back({IDOK, BUTTON, "&OK", 0x50010001, 65, 310, 60, 13});
-    rows.push_back({IDCANCEL, BUTTON, "&Cancel", 0x50010000, 130, 310, 60, 13});
+    rows.push_back({IDOK, BUTTON, "&OK", 0x50010001, 65, 326, 60, 13});
+    rows.push_back({IDCANCEL, BUTTON, "&Cancel", 0x50010000, 130, 326, 60, 13});
     return rows;
 }
 
@@ -311,12 +314,12 @@ TEST_F(Resources, SettingsDialogTemplateMatchesItsLayout)
     EXPECT_EQ(in.U32(), 0x90C800C0u);
     const uint16_t count = in.U16();
     const std::vector<ControlRow> controls = SettingsControls();
-    ASSERT_EQ(controls.size(), 30u);
+    ASSERT_EQ(controls.size(), 33u);
     ASSERT_EQ(count, controls.size());
     EXPECT_EQ(in.S16(), 0);
     EXPECT_EQ(in.S16(), 0);
     EXPECT_EQ(in.S16(), 256);
-    EXPECT_EQ(in.S16(), 330);
+    EXPECT_EQ(in.S16(), 346);
     EXPECT_EQ(in.NameOrOrdinal(), "");  // no menu
     EXPECT_EQ(in.NameOrOrdinal(), "");  // the system's dialog class
     EXPECT_EQ(in.Text(), "Lakeglass Settings");

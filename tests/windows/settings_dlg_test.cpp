@@ -353,9 +353,9 @@ TEST_F(SettingsDialog, ValuesOutsideTheSlidersShowAtTheNearerEndAndOkStoresThatE
 TEST_F(SettingsDialog, SliderEndsAndPositionsStoreTheirValues)
 {
     EXPECT_EQ(IDOK, RunDialog({SliderKeys(VK_END), SlideTo(IDC_RIPPLE_SIZE, 5), Click(IDOK)}));
-    EXPECT_EQ((Numbers{7, 0, 0, 1, 5, 2, 7, 2304}), StoredNumbers());  // depth at "Deep"
+    EXPECT_EQ((Numbers{7, 0, 0, 1, 5, 2, 7, 2304, 0, 1}), StoredNumbers());  // depth at "Deep"
     EXPECT_EQ(IDOK, RunDialog({SliderKeys(VK_HOME), SlideTo(IDC_DROP_WEIGHT, 4), Click(IDOK)}));
-    EXPECT_EQ((Numbers{7, 0, 0, 1, 2, 8, 1, 1024}), StoredNumbers());  // depth at "Shallow"
+    EXPECT_EQ((Numbers{7, 0, 0, 1, 2, 8, 1, 1024, 0, 1}), StoredNumbers());  // depth at "Shallow"
 }
 
 TEST_F(SettingsDialog, EffectBoxesSetOnlyTheirBitsAndSoundIsStoredAsOneOrZero)
@@ -404,6 +404,37 @@ TEST_F(SettingsDialog, BackgroundButtonsSwitchThePathBoxWhichKeepsItsText)
               opened.find("background 100 path [C:\\pond\\other.jpg] enabled 00"))
         << opened;
     EXPECT_EQ("C:\\pond\\other.jpg", StoredPath());
+}
+
+// The layout list belongs to the own picture, the monitors' box to every background; a
+// stored layout that is none of the list's shows as Stretch.
+TEST_F(SettingsDialog, LayoutAndMonitorsShowTheStoredChoiceAndOkStoresTheNewOne)
+{
+    auto capture = [](std::string* shown) {
+        return Do([shown](HWND dlg) {
+            *shown = std::to_string(SendDlgItemMessageA(dlg, IDC_PICTURE_LAYOUT, CB_GETCURSEL, 0, 0)) +
+                     " " + Text(dlg, IDC_PICTURE_LAYOUT) + " enabled " +
+                     std::to_string(IsWindowEnabled(GetDlgItem(dlg, IDC_PICTURE_LAYOUT))) + " all " +
+                     std::to_string(SendDlgItemMessageA(dlg, IDC_ALL_MONITORS, BM_GETCHECK, 0, 0));
+        });
+    };
+    const Step chooseFit = Do([](HWND dlg) {
+        SendDlgItemMessageA(dlg, IDC_PICTURE_LAYOUT, CB_SETCURSEL, LAYOUT_FIT, 0);
+    });
+    PutNumber("Picture Layout", 9);
+    std::string opened, wallpaper, own;
+    EXPECT_EQ(IDOK, RunDialog({capture(&opened), Click(IDC_WALLPAPER), capture(&wallpaper),
+                               Click(IDC_OWN_PICTURE), chooseFit, Click(IDC_ALL_MONITORS),
+                               capture(&own), Click(IDOK)}));
+    EXPECT_EQ("0 Stretch enabled 1 all 1", opened);
+    EXPECT_EQ("0 Stretch enabled 0 all 1", wallpaper);
+    EXPECT_EQ("2 Fit enabled 1 all 0", own);
+    EXPECT_EQ((Numbers{2, 0}), StoredNumbers({8, 9}));
+
+    PutNumber("Picture Layout", LAYOUT_SPAN);
+    EXPECT_EQ(IDOK, RunDialog({capture(&opened), Click(IDC_ALL_MONITORS), Click(IDOK)}));
+    EXPECT_EQ("4 Span enabled 1 all 0", opened);
+    EXPECT_EQ((Numbers{4, 1}), StoredNumbers({8, 9}));
 }
 
 TEST_F(SettingsDialog, TypedPathStopsWhereTheStoreStopsAndALongerOneIsRefusedAtOk)

@@ -117,6 +117,8 @@ protected:
         settings.rippleDepth = 3;
         settings.dropSize = 6;
         settings.dropWeight = 2048;
+        settings.pictureLayout = 3;
+        settings.allMonitors = 0;
         return settings;
     }
 
@@ -133,6 +135,8 @@ protected:
         settings.rippleDepth = 0x5A5A5A5A;
         settings.dropSize = 0x5A5A5A5A;
         settings.dropWeight = 0x5A5A5A5A;
+        settings.pictureLayout = 0x5A5A5A5A;
+        settings.allMonitors = 0x5A5A5A5A;
         return settings;
     }
 
@@ -155,6 +159,8 @@ void ExpectSameSettings(const SaverSettings& expected, const SaverSettings& actu
     EXPECT_EQ(expected.rippleDepth, actual.rippleDepth);
     EXPECT_EQ(expected.dropSize, actual.dropSize);
     EXPECT_EQ(expected.dropWeight, actual.dropWeight);
+    EXPECT_EQ(expected.pictureLayout, actual.pictureLayout);
+    EXPECT_EQ(expected.allMonitors, actual.allMonitors);
 }
 
 TEST_F(Store, NoKeyLoadsDefaultsAndLeavesAnEmptyKey)
@@ -169,7 +175,7 @@ TEST_F(Store, NoKeyLoadsDefaultsAndLeavesAnEmptyKey)
 TEST_F(Store, SavedSettingsLoadBack)
 {
     ASSERT_TRUE(SaveSaverSettings(Distinct()));
-    EXPECT_EQ(9u, ValueCount());
+    EXPECT_EQ(11u, ValueCount());
     ExpectSameSettings(Distinct(), Loaded());
 }
 
@@ -303,6 +309,20 @@ TEST_F(Store, ValuesOutsideTheDialogsRangesLoadUnchanged)
     EXPECT_EQ(1000, settings.dropWeight);
     EXPECT_EQ(-5, settings.dropSize);
     EXPECT_EQ(7, settings.soundEffects);
+}
+
+// The layout and the monitors' switch are choices: what is none of them takes the default.
+TEST_F(Store, ChoicesOutOfRangeTakeTheirDefault)
+{
+    const struct { uint32_t layout, monitors; int32_t loadedLayout, loadedMonitors; } cases[] = {
+        {4, 0, 4, 0}, {5, 2, 0, 1}, {0xFFFFFFFFu, 0xFFFFFFFFu, 0, 1}};
+    for (const auto& c : cases) {
+        PutDword("Picture Layout", c.layout);
+        PutDword("All Monitors", c.monitors);
+        const SaverSettings settings = Loaded();
+        EXPECT_EQ(c.loadedLayout, settings.pictureLayout) << c.layout;
+        EXPECT_EQ(c.loadedMonitors, settings.allMonitors) << c.monitors;
+    }
 }
 
 TEST_F(Store, ShortBinaryNumberTakesTheDefault)

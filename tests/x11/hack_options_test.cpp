@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ripple/effects.h"
+#include "ripple/monitor_layout.h"
 
 namespace {
 
@@ -110,7 +111,7 @@ TEST(HackOptions, WindowIdsAreDecimalOrHexAndNeverZero)
         {"4194305", true, 4194305}, {"0x400001", true, 0x400001}, {"0X1fffffff", true, 0x1FFFFFFF},
         {"0", false, 0}, {"0x0", false, 0}, {"0x", false, 0}, {"0x20000000", false, 0},
         {"12a", false, 0}, {"-5", false, 0}, {"+5", false, 0}, {" 5", false, 0}, {"", false, 0},
-        {"0x-5", false, 0},
+        {"0x-5", false, 0}, {"0x 5", false, 0}, {"0x+5", false, 0},
     };
     for (const auto& c : cases) {
         uint64_t id = 0;
@@ -141,6 +142,13 @@ TEST(HackOptions, PictureAndSnapshotChooseTheBackground)
     ASSERT_EQ(PARSE_RUN, Parse({"--snapshot", "--no-snapshot"}, &options, &error));
     EXPECT_EQ(0, options.settings.useSnapshot);
     EXPECT_EQ(PARSE_ERROR, Parse({"--picture", ""}, &options, &error));
+
+    EXPECT_EQ(LAYOUT_STRETCH, options.settings.pictureLayout);
+    const char* const layouts[] = {"stretch", "fill", "fit", "center", "span"};
+    for (int layout = 0; layout < LAYOUT_COUNT; ++layout) {
+        ASSERT_EQ(PARSE_RUN, Parse({"--layout", layouts[layout]}, &options, &error));
+        EXPECT_EQ(layout, options.settings.pictureLayout);
+    }
 }
 
 TEST(HackOptions, RefusalsNameWhatWasRefused)
@@ -158,6 +166,8 @@ TEST(HackOptions, RefusalsNameWhatWasRefused)
         {{"--delay", "10000001"}, "'10000001'"},
         {{"--root=yes"}, "--root takes no value"},
         {{"--ripple-depth", "1"}, "--ripple-depth"},
+        {{"--layout", "Fill"}, "'Fill' for --layout"},
+        {{"--layout"}, "--layout needs a value"},
     };
     for (const auto& c : cases) {
         HackOptions options;
