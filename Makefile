@@ -23,6 +23,7 @@ test: bootstrap
 	$(MAKE) test-fuzz
 	$(MAKE) test-dist
 	$(MAKE) test-windows
+	$(MAKE) test-monitors
 
 bootstrap:
 	scripts/bootstrap
@@ -67,6 +68,17 @@ test-sanitize:
 
 test-windows:
 	scripts/test-windows
+
+# The saver under Wine (both builds where they run) and the Linux program on a display of
+# three monitors (Xorg's dummy driver, which needs root); skipped, and said so, where that
+# display cannot start.
+.PHONY: test-monitors
+test-monitors:
+	@if scripts/with-monitors true; then \
+	  tests/monitors/run-monitor-tests && tests/monitors/run-linux-monitor-tests; \
+	else \
+	  test $$? -eq 77 && echo "test-monitors: skipped: this machine cannot start a display of three monitors"; \
+	fi
 
 # build/dist: the two setup programs, Lakeglass-<version>.zip with both programs, an install
 # note and the licence, and SHA256SUMS.

@@ -330,8 +330,12 @@ bool CSceneWnd::CaptureDesktop(Surface* picture)
         previous = SelectObject(memory, section);
         if (previous == HGDI_ERROR) previous = nullptr;
     }
-    if (previous &&
-        BitBlt(memory, 0, 0, width, height, display, area.left, area.top, SRCCOPY)) {
+    // The screen's own context counts in virtual-screen coordinates, as the window's
+    // rectangle does; a display context may start at the virtual screen's corner instead,
+    // which differs where a monitor lies left of or above the primary one.
+    HDC screen = previous ? ::GetDC(nullptr) : nullptr;
+    if (screen &&
+        BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY)) {
         GdiFlush();
         picture->Release();
         if (picture->Create(width, height)) {
@@ -341,6 +345,7 @@ bool CSceneWnd::CaptureDesktop(Surface* picture)
         }
     }
 
+    if (screen) ::ReleaseDC(nullptr, screen);
     if (previous) SelectObject(memory, previous);
     if (section) DeleteObject(section);
     if (memory) DeleteDC(memory);

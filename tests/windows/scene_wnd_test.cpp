@@ -422,6 +422,55 @@ TEST_F(Scene, WallpaperModeShowsThePathTheSystemReports)
     EXPECT_EQ(0xF800, scene_.backgroundSurface.Row(700)[1000]);
 }
 
+// The wallpaper as the desktop lays it out: centred at its own size, fitted or tiled, with
+// the desktop's own colour where it leaves the screen uncovered; stretched without the
+// desktop's settings or with style 2.
+TEST_F(Scene, WallpaperIsLaidOutAsTheDesktopLaysItOut)
+{
+    bmp_builder::BmpImage image;
+    image.width = 4;
+    image.height = 2;
+    image.rows.assign(2, std::vector<uint8_t>(12, 0));
+    for (auto& row : image.rows)
+        for (int x = 0; x < 4; ++x) row[x * 3 + 2] = 255;  // red
+    const std::string wallpaper = WriteFile("laid-out.bmp", bmp_builder::BuildBmp(image));
+    char saved[MAX_PATH + 1] = {};
+    SystemParametersInfoA(SPI_GETDESKWALLPAPER, MAX_PATH, saved, 0);
+    SetWallpaper(wallpaper);
+    const COLORREF desktop = GetSysColor(COLOR_DESKTOP);
+    const uint16_t backdrop = To565(uint32_t(GetRValue(desktop)) << 16 |
+                                    uint32_t(GetGValue(desktop)) << 8 | GetBValue(desktop));
+    const struct {
+        const char* style;
+        const char* tile;
+        uint16_t corner;
+    } cases[] = {{"0", "0", backdrop}, {"6", "0", backdrop}, {"0", "1", 0xF800},
+                 {"2", "0", 0xF800}, {"10", "0", 0xF800}, {nullptr, nullptr, 0xF800}};
+    HKEY key = nullptr;
+    RegCreateKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", &key);
+    settings_.useWallpaper = 1;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.style ? c.style : "none");
+        if (c.style) {
+            RegSetValueExA(key, "WallpaperStyle", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.style),
+                           DWORD(std::strlen(c.style) + 1));
+            RegSetValueExA(key, "TileWallpaper", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.tile), 2);
+        } else {
+            RegDeleteValueA(key, "WallpaperStyle");
+            RegDeleteValueA(key, "TileWallpaper");
+        }
+        Open(0, 0, 1024, 768);
+        EXPECT_EQ(c.corner, scene_.backgroundSurface.Row(0)[0]);
+        EXPECT_EQ(0xF800, scene_.backgroundSurface.Row(384)[512]);
+        DestroyWindow(window_);
+        window_ = nullptr;
+    }
+    RegDeleteValueA(key, "WallpaperStyle");
+    RegDeleteValueA(key, "TileWallpaper");
+    RegCloseKey(key);
+    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, saved, SPIF_UPDATEINIFILE);
+}
+
 // A window too low for water (two rows) still shows its picture, without stepping.
 TEST_F(Scene, FrameTooSmallForWaterShowsTheStillPicture)
 {
