@@ -15,6 +15,7 @@ BEGIN_MESSAGE_MAP(CSceneWnd, CScreenSaverWnd)
     ON_WM_TIMER()     // void OnTimer(UINT_PTR nIDEvent)
     ON_WM_DESTROY()   // void OnDestroy()
     ON_MESSAGE(WM_DISPLAYCHANGE, OnDisplayChange)  // LRESULT OnDisplayChange(WPARAM, LPARAM)
+    ON_MESSAGE(WM_POWERBROADCAST, OnPowerBroadcast)  // LRESULT OnPowerBroadcast(WPARAM, LPARAM)
 END_MESSAGE_MAP()     // anything else: CScreenSaverWnd's map, then CWnd's, then DefWindowProc
 
 namespace {
@@ -26,10 +27,14 @@ RECT ToRect(const ScreenRect& rect) { return RECT{rect.left, rect.top, rect.righ
 CSceneWnd::CSceneWnd()
     : frameTimerId(0),
       effectTimerId(0),
+      frameTimerPeriod(0),
       m_area(),
       m_source(SOURCE_NONE),
       m_snapshotRect(),
       m_loadedSettings(DefaultSaverSettings()),
+      m_bDisplayOn(true),
+      m_bBatterySaver(false),
+      m_bWaterRuns(false),
       m_windowRect()
 {
 }
@@ -54,10 +59,15 @@ bool CSceneWnd::IsChildWindow() const
     return (::GetWindowLongPtrA(m_hWnd, GWL_STYLE) & WS_CHILD) != 0;
 }
 
+// Nothing runs while the display is dark. Message timers never queue more than one tick,
+// so when it lights again the water goes on from where it was, without a burst.
 void CSceneWnd::StartTimers()
 {
-    if (frameTimerId == 0) frameTimerId = SetTimer(FRAME_TIMER, FRAME_PERIOD_MS, nullptr);
-    if (effectTimerId == 0) effectTimerId = SetTimer(EFFECT_TIMER, EFFECT_PERIOD_MS, nullptr);
+    if (!m_bDisplayOn) return;
+    const UINT slowdown = m_bBatterySaver ? BATTERY_SAVER_SLOWDOWN : 1;
+    if (frameTimerId == 0) frameTimerId = SetTimer(FRAME_TIMER, FRAME_PERIOD_MS * slowdown, nullptr);
+    if (effectTimerId == 0) effectTimerId = SetTimer(EFFECT_TIMER, EFFECT_PERIOD_MS * slowdown, nullptr);
+    frameTimerPeriod = frameTimerId != 0 ? FRAME_PERIOD_MS * slowdown : 0;
 }
 
 void CSceneWnd::StopTimers()
@@ -70,6 +80,7 @@ void CSceneWnd::StopTimers()
         KillTimer(frameTimerId);
         frameTimerId = 0;
     }
+    frameTimerPeriod = 0;
 }
 
 // The preview is one scene over its whole window. The full-screen window has one per
@@ -103,7 +114,9 @@ void CSceneWnd::InitScene()
         return;
     }
     m_loadedSettings = settings;
+    if (!IsChildWindow()) m_bBatterySaver = BatterySaverIsOn();
     BuildScenes(areas, nullptr);
+    if (!IsChildWindow()) RegisterPowerNotifications(m_hWnd, &m_power);
 }
 
 SceneState CSceneWnd::SetUpArea(WaterScene* scene, const SceneArea& area, Surface* picture,
@@ -174,6 +187,7 @@ void CSceneWnd::BuildScenes(const std::vector<SceneArea>& areas, std::vector<Sur
     }
     FindDarkParts();
     // Without water anywhere there is nothing to tick, and no sound over a still picture.
+    m_bWaterRuns = running;
     if (running)
         StartTimers();
     else
@@ -191,6 +205,7 @@ void CSceneWnd::ReleaseScenes()
 
 void CSceneWnd::Draw(CDC* pDC)
 {
+    if (!m_bDisplayOn) return;
     bool anyFrame = SceneHasFrame(*this);
     for (const auto& other : m_otherScenes) anyFrame = anyFrame || SceneHasFrame(other->water);
     // Setup stopped before any picture was in place: there is nothing to show.
@@ -336,9 +351,27 @@ LRESULT CSceneWnd::OnDisplayChange(WPARAM, LPARAM lParam)
     return 0;
 }
 
+// The display's state and battery saver's come as power messages the window asked for;
+// every other power message is left to the closing rules.
+LRESULT CSceneWnd::OnPowerBroadcast(WPARAM wParam, LPARAM lParam)
+{
+    bool on = false;
+    const PowerSetting setting =
+        wParam == PBT_POWERSETTINGCHANGE ? ReadPowerSetting(lParam, &on) : POWER_SETTING_OTHER;
+    if (setting == POWER_SETTING_OTHER) return Default();
+    bool& state = setting == POWER_SETTING_DISPLAY ? m_bDisplayOn : m_bBatterySaver;
+    if (state != on) {
+        state = on;
+        StopTimers();
+        if (m_bWaterRuns) StartTimers();
+    }
+    return TRUE;
+}
+
 void CSceneWnd::OnDestroy()
 {
     Default();
+    UnregisterPowerNotifications(&m_power);
     StopTimers();
     ReleaseScene(this);
     screenOutput.Release();

@@ -12,6 +12,7 @@
 #include "framework/afx.h"
 #include "gfx/surface.h"
 #include "ripple/monitor_layout.h"
+#include "ripple/power_settings.h"
 #include "ripple/screen_output.h"
 #include "ripple/water_scene.h"
 #include "saver/screen_saver_wnd.h"
@@ -49,6 +50,8 @@ public:
 
     UINT_PTR frameTimerId;
     UINT_PTR effectTimerId;
+    // The frame timer's period while it runs, longer on battery saver; 0 while it does not.
+    UINT frameTimerPeriod;
     // How frames reach the screen: converted here to 32 bits where that is exact.
     ScreenOutput screenOutput;
     // Where the window's own scene lies, and the scenes of the other monitors.
@@ -59,6 +62,7 @@ protected:
     void OnTimer(UINT_PTR nIDEvent);
     void OnDestroy();
     LRESULT OnDisplayChange(WPARAM wParam, LPARAM lParam);
+    LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
@@ -111,6 +115,12 @@ private:
     std::string m_strPictureOfSource;
     // The settings as loaded, before the preview's rule changed the window's own.
     SaverSettings m_loadedSettings;
+    // The full-screen window's power: while the display is dark no timer runs and no
+    // frame is stepped; on battery saver the timers run at a slower pace.
+    bool m_bDisplayOn;
+    bool m_bBatterySaver;
+    bool m_bWaterRuns;
+    PowerNotifications m_power;
     // The parts of the window that no scene shows, painted black.
     std::vector<RECT> m_darkParts;
     ScreenRect m_windowRect;

@@ -153,6 +153,9 @@ int RunSaverWindow(HWND parent)
         LoadPasswordVerifier();
     }
     if (g_host.onWin9x) g_host.autoPlayMessage = RegisterWindowMessageA("QueryCancelAutoPlay");
+    // A screen saver runs when nobody works: it takes only what no other program wants.
+    // Input still reaches it at once, since the system raises a thread that input wakes.
+    SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS);
 
     const RECT& area = placement.area;
     if (RegisterSaverClass()) {

@@ -23,6 +23,7 @@
 #include "ripple/lakebed.h"
 #include "ripple/monitor_layout.h"
 #include "ripple/water_scene.h"
+#include "x11/display_power.h"
 #include "x11/frame_output.h"
 #include "x11/picture_file.h"
 #include "x11/snapshot.h"
@@ -31,8 +32,10 @@ namespace {
 
 const int OWN_WINDOW_WIDTH = 800;
 const int OWN_WINDOW_HEIGHT = 600;
-// After a long stall (a suspended machine) the drops do not all fall at once.
-const int64_t MAX_TICKS_PER_FRAME = 10;
+const int64_t TICK_US = EFFECT_PERIOD_MS * 1000;
+// How often the display's power is asked for: also how soon the water goes on once the
+// monitors light again.
+const int64_t POWER_CHECK_US = 1000000;
 
 volatile sig_atomic_t g_stopSignal = 0;
 bool g_windowGone = false;
@@ -148,7 +151,10 @@ void LoadSource(Display* display, const HostWindow& host, const HackOptions& opt
 
 class HackHost {
 public:
-    HackHost(Display* display, const HackOptions& options) : m_pDisplay(display), m_options(options) {}
+    HackHost(Display* display, const HackOptions& options, const HostHooks& hooks)
+        : m_pDisplay(display), m_options(options), m_hooks(hooks)
+    {
+    }
     int Run();
 
 private:
@@ -158,10 +164,14 @@ private:
     void BuildScenes();
     void HandleEvents();
     void Frame();
+    bool DisplayIsOn(int64_t now);
     void Sleep(int64_t until, const sigset_t& waitMask);
 
     Display* m_pDisplay;
     const HackOptions& m_options;
+    const HostHooks& m_hooks;
+    bool m_bDisplayOn = true;
+    int64_t m_nextPowerCheck = 0;
     HostWindow m_host;
     XWindowAttributes m_attributes;
     Surface m_source;
@@ -272,15 +282,20 @@ void HackHost::HandleEvents()
     if (g_windowGone) m_bStop = true;
 }
 
+// A frame runs the drop ticks of the time since the last one, but never more than one
+// frame's worth: after a stall (the process stopped and continued, as mate-screensaver
+// pauses its hacks, or a suspended machine) the water goes on calmly, without a burst.
 void HackHost::Frame()
 {
     const int64_t now = NowMicroseconds();
-    int64_t ticks = (now - m_tickClock) / (EFFECT_PERIOD_MS * 1000);
-    if (ticks > MAX_TICKS_PER_FRAME) {
-        m_tickClock = now - MAX_TICKS_PER_FRAME * EFFECT_PERIOD_MS * 1000;
-        ticks = MAX_TICKS_PER_FRAME;
+    const int64_t frameTicks = std::max<int64_t>(FRAME_PERIOD_MS / EFFECT_PERIOD_MS,
+                                                 (m_options.delayMicroseconds + TICK_US - 1) / TICK_US);
+    int64_t ticks = (now - m_tickClock) / TICK_US;
+    if (ticks > frameTicks) {
+        m_tickClock = now - frameTicks * TICK_US;
+        ticks = frameTicks;
     }
-    m_tickClock += ticks * EFFECT_PERIOD_MS * 1000;
+    m_tickClock += ticks * TICK_US;
     for (int64_t i = 0; i < ticks; ++i)
         for (const auto& shown : m_scenes) RunSceneTick(&shown->scene);
     // A host without sound plays none of the frame's clips, but lets the first scene
@@ -292,6 +307,7 @@ void HackHost::Frame()
         const ScreenRect& at = shown->area.client;
         if (SceneHasFrame(scene)) shown->output.Show(scene.frameSurface, at.left, at.top, RectWidth(at), RectHeight(at));
     }
+    if (m_hooks.frameDone) m_hooks.frameDone(static_cast<int>(ticks), m_hooks.context);
 
     if (!m_options.showFps) return;
     ++m_fpsFrames;
@@ -301,6 +317,19 @@ void HackHost::Frame()
         m_fpsStart = now;
         m_fpsFrames = 0;
     }
+}
+
+// Asks about once a second. While the monitors are dark nothing runs but this question;
+// the drop clock stands still meanwhile, so no drops are owed when they light again.
+bool HackHost::DisplayIsOn(int64_t now)
+{
+    if (now < m_nextPowerCheck) return m_bDisplayOn;
+    m_nextPowerCheck = now + POWER_CHECK_US;
+    const bool on = m_hooks.displayIsOn ? m_hooks.displayIsOn(m_pDisplay, m_hooks.context)
+                                        : DisplayIsLit(m_pDisplay);
+    if (on && !m_bDisplayOn) m_tickClock = now;
+    m_bDisplayOn = on;
+    return on;
 }
 
 // Always passes through ppoll, even when a frame is already due, since only there can a
@@ -370,7 +399,9 @@ int HackHost::Run()
         if (m_bStop) break;
         // Events wake the sleep early; only a due frame is drawn.
         const int64_t now = NowMicroseconds();
-        if (now >= next) {
+        if (now >= next && !DisplayIsOn(now)) {
+            next = m_nextPowerCheck;
+        } else if (now >= next) {
             Frame();
             next += delay;
             if (next < now) next = now;
@@ -389,8 +420,9 @@ int HackHost::Run()
 
 }  // namespace
 
-int RunHack(const HackOptions& options)
+int RunHack(const HackOptions& options, const HostHooks* hooks)
 {
+    const HostHooks serverHooks{nullptr, nullptr, nullptr};
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
@@ -407,7 +439,7 @@ int RunHack(const HackOptions& options)
     XSetErrorHandler(OnXError);
     int code;
     {
-        HackHost host(display, options);
+        HackHost host(display, options, hooks ? *hooks : serverHooks);
         code = host.Run();
     }
     XCloseDisplay(display);

@@ -9,6 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
+
 #include "tests/e2e/driver.h"
 
 namespace {
@@ -106,6 +111,34 @@ TEST_F(Saver, FullScreenRipplesUntilAKeyAndRefusesASecondCopy)
     EXPECT_EQ(0u, saver.WaitExit(START_MS));
 }
 
+// The saver and its preview take only what no other program wants; the settings dialog
+// is an ordinary program. With every processor kept busy by ordinary work, a key still
+// ends the saver.
+TEST_F(Saver, RunsAtIdlePriorityAndAKeyEndsItOnABusyMachine)
+{
+    std::atomic<bool> busy(true);
+    std::vector<std::thread> load;
+    for (unsigned i = 0; i < std::max(2u, std::thread::hardware_concurrency()); ++i)
+        load.emplace_back([&busy] {
+            volatile uint64_t spin = 0;
+            while (busy) ++spin;
+        });
+    driver::Saver saver = Start("/s");
+    HWND window = WaitForWindow(SAVER_CLASS, "Screen Saver", START_MS);
+    ASSERT_NE(nullptr, window);
+    EXPECT_EQ(DWORD(IDLE_PRIORITY_CLASS), GetPriorityClass(saver.process.hProcess));
+    ASSERT_TRUE(WaitForForeground(window, START_MS));
+    PressKey('A');
+    const DWORD exitCode = saver.WaitExit(START_MS);
+    busy = false;
+    for (std::thread& thread : load) thread.join();
+    EXPECT_EQ(0u, exitCode);
+
+    driver::Saver settings = Start("/c");
+    ASSERT_NE(nullptr, WaitForWindow(nullptr, "Lakeglass Settings", START_MS));
+    EXPECT_EQ(DWORD(NORMAL_PRIORITY_CLASS), GetPriorityClass(settings.process.hProcess));
+}
+
 TEST_F(Saver, MouseTravelOfFourPixelsIsToleratedAndFiveCloses)
 {
     driver::Saver saver = Start("/s");
@@ -148,6 +181,7 @@ TEST_F(Saver, PreviewRipplesInsideItsParentUntilTheParentGoes)
         preview = FindWindowExA(parent, nullptr, SAVER_CLASS, "Preview");
     }
     ASSERT_NE(nullptr, preview);
+    EXPECT_EQ(DWORD(IDLE_PRIORITY_CLASS), GetPriorityClass(saver.process.hProcess));
     RECT client;
     GetClientRect(preview, &client);
     EXPECT_EQ(152, client.right);
