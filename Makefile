@@ -19,6 +19,7 @@ run: bootstrap saver
 test: bootstrap
 	$(MAKE) native windows
 	$(MAKE) test-native
+	$(MAKE) test-deb
 	$(MAKE) test-sanitize
 	$(MAKE) test-fuzz
 	$(MAKE) test-dist
@@ -133,6 +134,18 @@ PREFIX ?= /usr/local
 install-linux: native
 	install -D -m 755 $(NATIVE)/lakeglass $(DESTDIR)$(PREFIX)/libexec/xscreensaver/lakeglass
 	install -D -m 644 x11/lakeglass.xml $(DESTDIR)$(PREFIX)/share/xscreensaver/config/lakeglass.xml
+
+# build/dist/lakeglass_<version>_amd64.deb: the Linux program, its settings file, desktop
+# entry and manual page as a Debian package, built with Debian's tools from packaging/deb.
+.PHONY: deb test-deb
+deb:
+	scripts/bootstrap native
+	scripts/make-deb
+
+# The package checked by lintian, desktop-file-validate and man, installed into and purged
+# from a throwaway root, and its program run there as the screen-saver daemons run it.
+test-deb: deb
+	tests/deb/check-deb
 
 # Ten minutes of the saver with its handles and memory recorded each minute.
 soak: bootstrap windows64
