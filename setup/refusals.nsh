@@ -31,10 +31,16 @@
     ${If} ${RunningX64}
       !insertmacro REFUSE "This is the setup for 32-bit Windows, and this Windows is 64-bit.$\r$\n$\r$\nPlease run Lakeglass-${VERSION}-Setup-64bit.exe instead."
     ${EndIf}
+    ; Two tests, since the conditions of one chain are taken in turn, not by precedence:
+    ; Windows 2000 SP4 would pass "older than XP, or XP, and not SP3" as "(older or XP)
+    ; and not SP3".
+    !define /ifndef OLDEST_WINDOWS "Lakeglass needs Windows XP with Service Pack 3, or a later Windows."
     ${IfNot} ${AtLeastWinXP}
-    ${OrIf} ${IsWinXP}
+      !insertmacro REFUSE "${OLDEST_WINDOWS}"
+    ${EndIf}
+    ${If} ${IsWinXP}
     ${AndIfNot} ${AtLeastServicePack} 3
-      !insertmacro REFUSE "Lakeglass needs Windows XP with Service Pack 3, or a later Windows."
+      !insertmacro REFUSE "${OLDEST_WINDOWS}"
     ${EndIf}
     ; PF_XMMI64_INSTRUCTIONS_AVAILABLE: the program is built for SSE2 throughout.
     System::Call 'kernel32::IsProcessorFeaturePresent(i 10) i .r0'
