@@ -103,6 +103,8 @@ private:
     // The preview is a child of the display settings; the full-screen window is not.
     bool IsChildWindow() const;
     void StartTimers();
+    // The drop ticks of every scene, `count` times over.
+    void RunDropTicks(int count);
     void StopTimers();
     void PlayClip(int resourceId) const;
 

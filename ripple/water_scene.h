@@ -16,8 +16,9 @@
 // The scene's clock: a drop tick every 10 ms, a frame every 50 ms (20 frames a second).
 const uint32_t FRAME_PERIOD_MS = 50;
 const uint32_t EFFECT_PERIOD_MS = 10;
-// On battery saver both periods are this many times as long: every frame shows what it
-// always shows, and the water goes on at half the pace for half the work.
+// On battery saver the scene's clock runs this many times slower: every frame shows what
+// it always shows, with as many drops, and the water goes on at half the pace for half the
+// work.
 const uint32_t BATTERY_SAVER_SLOWDOWN = 2;
 
 // The sound clips a host may play, by resource id: five water drops, then two rain clips.

@@ -1,8 +1,8 @@
 // The full-screen saver run in this process as the system runs it, its message loop and
 // closing rules included, with the power messages the system sends it delivered from
 // another thread: no step and no timer while the display is dark, the same water when it
-// lights again, a slower pace on battery saver, idle priority, and a key that still ends
-// the saver while the display is dark.
+// lights again, a slower pace with fewer wake-ups on battery saver, idle priority, and a
+// key that still ends the saver while the display is dark.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -41,6 +41,8 @@ struct Seen {
     UINT periodDimmed = 0;
     UINT periodOnBatterySaver = 0;
     UINT periodOnMains = 0;
+    UINT_PTR effectTimerOnBatterySaver = 1;
+    UINT_PTR effectTimerOnMains = 0;
     UINT_PTR timersOffOnBatterySaver = 1;
     bool sameWaterWhenLit = false;
 };
@@ -71,8 +73,10 @@ void PlayTheSystem(Seen* seen)
     SendPowerSetting(window, CONSOLE_DISPLAY_STATE_SETTING, SETTING_ON);
     seen->sameWaterWhenLit = Water() == beforeLight;
     seen->periodOnBatterySaver = theScene.frameTimerPeriod;
+    seen->effectTimerOnBatterySaver = theScene.effectTimerId;
     SendPowerSetting(window, BATTERY_SAVER_SETTING, SETTING_OFF);
     seen->periodOnMains = theScene.frameTimerPeriod;
+    seen->effectTimerOnMains = theScene.effectTimerId;
 
     // A key while the display is dark still ends the saver.
     SendPowerSetting(window, CONSOLE_DISPLAY_STATE_SETTING, SETTING_OFF);
@@ -103,6 +107,9 @@ TEST(SaverPower, DarkDisplayStopsTheWaterBatterySaverSlowsItAndAKeyStillEndsIt)
     EXPECT_TRUE(seen.sameWaterWhenLit);
     EXPECT_EQ(FRAME_PERIOD_MS * BATTERY_SAVER_SLOWDOWN, seen.periodOnBatterySaver);
     EXPECT_EQ(FRAME_PERIOD_MS, seen.periodOnMains);
+    // On battery saver each frame runs its own drop ticks: no timer of their own.
+    EXPECT_EQ(0u, seen.effectTimerOnBatterySaver);
+    EXPECT_NE(0u, seen.effectTimerOnMains);
 }
 
 }  // namespace
