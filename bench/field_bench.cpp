@@ -1,7 +1,8 @@
 // Speed of the water step: every step this processor supports (the scalar reference, SSE2,
 // AVX2) on calm and on busy water at three screen sizes, against a loop that only streams
-// the bytes a step must touch. After the runs a table gives each step's time relative to
-// that loop of the same size.
+// the bytes a step must touch; and each path's step into the screen's 32-bit pixels against
+// its RGB565 step followed by the expansion of the frame, the way it replaces. After the
+// runs the tables give each step's time relative to its baseline of the same size.
 #include <benchmark/benchmark.h>
 #include <emmintrin.h>
 
@@ -15,6 +16,7 @@
 #include "bench/best_time_reporter.h"
 #include "gfx/surface.h"
 #include "ripple/field.h"
+#include "ripple/pixel_convert.h"
 
 namespace {
 
@@ -42,10 +44,12 @@ struct PathEntry {
 const PathEntry PATHS[] = {{STEP_SCALAR, "Scalar", "scalar"}, {STEP_SSE2, "Sse2", "sse2"},
                            {STEP_AVX2, "Avx2", "avx2"}};
 
-// The four surfaces of the scene and the field over them. Busy water has drops falling
-// all over it and keeps getting new ones, as in the running saver.
+// The four surfaces of the scene and the field over them, and the picture and frame in
+// 32-bit pixels. Busy water has drops falling all over it and keeps getting new ones, as
+// in the running saver.
 struct Scene {
     Surface mapA, mapB, background, frame;
+    std::vector<uint32_t> background32, frame32;
     RippleField field;
     std::mt19937 dice;
     bool busy;
@@ -57,7 +61,11 @@ struct Scene {
         background.Create(size.width, size.height);
         frame.Create(size.width, size.height);
         uint16_t* pixels = reinterpret_cast<uint16_t*>(background.bits);
-        for (int64_t i = 0; i < int64_t(size.width) * size.height; ++i) pixels[i] = uint16_t(dice());
+        const size_t count = size_t(size.width) * size.height;
+        for (size_t i = 0; i < count; ++i) pixels[i] = uint16_t(dice());
+        background32.resize(count);
+        frame32.resize(count);
+        ExpandRgb565Row(pixels, background32.data(), count);
         Init(&field, &mapA, &mapB, RIPPLE_SIZE, RIPPLE_DEPTH);
         if (!busy) return;
         for (int d = 0; d < WARM_UP_DROPS; ++d) Drop();
@@ -89,6 +97,18 @@ struct Scene {
     {
         step(&field, reinterpret_cast<const uint16_t*>(background.bits), 0, 0, field.width,
              field.height, reinterpret_cast<uint16_t*>(frame.bits), 0, 0, frame.pitch);
+    }
+    // The RGB565 step, then the frame expanded as a host did it before the fused step.
+    void StepAndWiden(StepFunction step)
+    {
+        Step(step);
+        ExpandRgb565Row(reinterpret_cast<const uint16_t*>(frame.bits), frame32.data(),
+                        frame32.size());
+    }
+    void Step32(StepFunction32 step)
+    {
+        step(&field, background32.data(), 0, 0, field.width, field.height, frame32.data(), 0, 0,
+             4 * field.width);
     }
 
     // Share of the samples whose slopes displace the picture.
@@ -142,12 +162,23 @@ Scene& SharedScene(Size size, SceneKind kind)
     return *scene;
 }
 
-void RunStep(benchmark::State& state, Size size, bool busy, StepFunction step)
+// How a run draws the frame: RGB565, RGB565 then expanded, or 32-bit pixels in the step.
+enum Drawing { RGB565, WIDENED, FUSED };
+const char* const DRAWING_SUFFIXES[] = {"", "/widened", "/fused"};
+
+void RunStep(benchmark::State& state, Size size, bool busy, StepPath path, Drawing drawing)
 {
     Scene& scene = SharedScene(size, busy ? BUSY : CALM);
+    const StepFunction step = StepForPath(path);
+    const StepFunction32 step32 = StepForPath32(path);
     for (auto _ : state) {
         scene.Rain();
-        scene.Step(step);
+        if (drawing == FUSED)
+            scene.Step32(step32);
+        else if (drawing == WIDENED)
+            scene.StepAndWiden(step);
+        else
+            scene.Step(step);
         benchmark::ClobberMemory();
     }
     SetPerSample(state, size);
@@ -173,6 +204,33 @@ void PrintValue(double value, bool known, int width = 11)
         std::printf("%*.*f", width, width == 11 ? 3 : 2, value);
     else
         std::printf("%*s", width, "-");
+}
+
+// One line per size, kind of water and path: the RGB565 step followed by the expansion of
+// its frame, the step that draws 32-bit pixels itself, and the second over the first.
+void PrintFusedRatios(const CollectingReporter& reporter)
+{
+    std::printf("\n%-10s %-5s %-7s %11s %11s %13s\n", "size", "water", "path", "widened ns",
+                "fused ns", "fused/widened");
+    for (Size size : SIZES) {
+        const std::string name = SizeName(size);
+        const double samples = double(size.width) * size.height;
+        for (const char* water : {"calm", "busy"})
+            for (const PathEntry& entry : PATHS) {
+                const std::string run = std::string(entry.name) + "/" + name + "/" + water;
+                const double widened = reporter.Seconds(run + "/widened");
+                const double fused = reporter.Seconds(run + "/fused");
+                if (widened <= 0 && fused <= 0) continue;
+                std::printf("%-10s %-5s %-7s ", name.c_str(), water, entry.column);
+                PrintValue(widened / samples * 1e9, widened > 0);
+                std::printf(" ");
+                PrintValue(fused / samples * 1e9, fused > 0);
+                PrintValue(fused / widened, fused > 0 && widened > 0, 14);
+                std::printf("\n");
+            }
+    }
+    std::printf("ns per sample; widened: the RGB565 step, then the frame expanded to 32 bits;\n"
+                "fused: the step drawing 32-bit pixels from the expanded picture.\n");
 }
 
 // One line per size and kind of water: each path's time, then each path's time relative to
@@ -209,6 +267,7 @@ void PrintRatios(const CollectingReporter& reporter)
     std::printf("ns per sample of the field, best of the repetitions; busy steps include\n"
                 "stamping %d drops.\n",
                 DROPS_PER_STEP);
+    PrintFusedRatios(reporter);
 }
 
 }  // namespace
@@ -221,15 +280,18 @@ int main(int argc, char** argv)
             ->Unit(benchmark::kMillisecond);
         for (bool busy : {false, true})
             for (const PathEntry& entry : PATHS) {
-                const StepFunction step = StepForPath(entry.path);
-                if (!step) continue;
-                const std::string benchmarkName =
-                    std::string(entry.name) + "/" + name + (busy ? "/busy" : "/calm");
-                benchmark::RegisterBenchmark(benchmarkName.c_str(),
-                                             [size, busy, step](benchmark::State& state) {
-                                                 RunStep(state, size, busy, step);
-                                             })
-                    ->Unit(benchmark::kMillisecond);
+                if (!StepPathSupported(entry.path)) continue;
+                const StepPath path = entry.path;
+                for (Drawing drawing : {RGB565, WIDENED, FUSED}) {
+                    const std::string benchmarkName = std::string(entry.name) + "/" + name +
+                                                      (busy ? "/busy" : "/calm") +
+                                                      DRAWING_SUFFIXES[drawing];
+                    benchmark::RegisterBenchmark(benchmarkName.c_str(),
+                                                 [size, busy, path, drawing](benchmark::State& state) {
+                                                     RunStep(state, size, busy, path, drawing);
+                                                 })
+                        ->Unit(benchmark::kMillisecond);
+                }
             }
     }
     return RunBenchmarksAndPrint(argc, argv, PrintRatios);

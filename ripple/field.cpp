@@ -127,35 +127,84 @@ void Stamp(RippleField* field, int32_t x, int32_t y, int32_t radius, int32_t hei
     }
 }
 
+namespace {
+
+// The checks and copies below, for frames of either pixel type.
+template <typename Pixel>
+bool RequestFits(const RippleField* field, const Pixel* background, int32_t x0, int32_t y0,
+                 int32_t w, int32_t h, const Pixel* frame, int32_t dx, int32_t dy,
+                 int32_t framePitch)
+{
+    const int32_t pixelBytes = int32_t(sizeof(Pixel));
+    if (!field || !field->current || !field->previous || !background || !frame) return false;
+    if (w <= 0 || w % 4 != 0 || h <= 0 || x0 < 0 || y0 < 0) return false;
+    if (int64_t(x0) + w > field->width || int64_t(y0) + h > field->height) return false;
+    if (dx < 0 || dy < 0 || framePitch % pixelBytes != 0) return false;
+    if (framePitch < pixelBytes * (int64_t(dx) + w)) return false;
+    // Frame rows are numbered in 32 bits and their byte offsets must fit a pointer difference.
+    return int64_t(dy) + h <= INT32_MAX && (int64_t(dy) + h) * framePitch <= INTPTR_MAX;
+}
+
+template <typename Pixel>
+void CopyPicture(const RippleField* field, const Pixel* background, int32_t x, int32_t y,
+                 int32_t count, Pixel* out)
+{
+    if (count > 0)
+        std::memcpy(out, background + static_cast<intptr_t>(y) * field->width + x,
+                    sizeof(Pixel) * count);
+}
+
+template <typename Pixel>
+void CopyOuterRows(const RippleField* field, const Pixel* background, int32_t x0, int32_t y0,
+                   int32_t w, int32_t h, Pixel* frame, int32_t dx, int32_t dy,
+                   int32_t framePitch)
+{
+    const int32_t last = field->height - 1;
+    if (y0 == 0) CopyPicture(field, background, x0, 0, w, FrameRow(frame, framePitch, dy) + dx);
+    if (y0 + h == field->height)
+        CopyPicture(field, background, x0, last, w, FrameRow(frame, framePitch, dy + last - y0) + dx);
+}
+
+}  // namespace
+
 bool StepRequestIsValid(const RippleField* field, const uint16_t* background, int32_t x0,
                         int32_t y0, int32_t w, int32_t h, const uint16_t* frame, int32_t dx,
                         int32_t dy, int32_t framePitch)
 {
-    if (!field || !field->current || !field->previous || !background || !frame) return false;
-    if (w <= 0 || w % 4 != 0 || h <= 0 || x0 < 0 || y0 < 0) return false;
-    if (int64_t(x0) + w > field->width || int64_t(y0) + h > field->height) return false;
-    if (dx < 0 || dy < 0 || framePitch % 2 != 0) return false;
-    if (framePitch < 2 * (int64_t(dx) + w)) return false;
-    // Frame rows are numbered in 32 bits and their byte offsets must fit a pointer difference.
-    return int64_t(dy) + h <= INT32_MAX && (int64_t(dy) + h) * framePitch <= INTPTR_MAX;
+    return RequestFits(field, background, x0, y0, w, h, frame, dx, dy, framePitch);
+}
+
+bool StepRequestIsValid(const RippleField* field, const uint32_t* background, int32_t x0,
+                        int32_t y0, int32_t w, int32_t h, const uint32_t* frame, int32_t dx,
+                        int32_t dy, int32_t framePitch)
+{
+    return RequestFits(field, background, x0, y0, w, h, frame, dx, dy, framePitch);
 }
 
 void CopyBackground(const RippleField* field, const uint16_t* background, int32_t x, int32_t y,
                     int32_t count, uint16_t* out)
 {
-    if (count > 0)
-        std::memcpy(out, background + static_cast<intptr_t>(y) * field->width + x,
-                    sizeof(uint16_t) * count);
+    CopyPicture(field, background, x, y, count, out);
+}
+
+void CopyBackground(const RippleField* field, const uint32_t* background, int32_t x, int32_t y,
+                    int32_t count, uint32_t* out)
+{
+    CopyPicture(field, background, x, y, count, out);
 }
 
 void CopyStillRows(const RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
                    int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
                    int32_t framePitch)
 {
-    const int32_t last = field->height - 1;
-    if (y0 == 0) CopyBackground(field, background, x0, 0, w, FrameRow(frame, framePitch, dy) + dx);
-    if (y0 + h == field->height)
-        CopyBackground(field, background, x0, last, w, FrameRow(frame, framePitch, dy + last - y0) + dx);
+    CopyOuterRows(field, background, x0, y0, w, h, frame, dx, dy, framePitch);
+}
+
+void CopyStillRows(const RippleField* field, const uint32_t* background, int32_t x0, int32_t y0,
+                   int32_t w, int32_t h, uint32_t* frame, int32_t dx, int32_t dy,
+                   int32_t framePitch)
+{
+    CopyOuterRows(field, background, x0, y0, w, h, frame, dx, dy, framePitch);
 }
 
 void FinishStep(RippleField* field)
@@ -165,9 +214,13 @@ void FinishStep(RippleField* field)
     std::swap(field->current, field->previous);
 }
 
-void StepAndRenderScalar(RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
-                         int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
-                         int32_t framePitch)
+namespace {
+
+// The scalar step for either pixel type: the pixels are only ever copied from the picture,
+// so the 32-bit frame is the 16-bit one expanded when the picture is.
+template <typename Pixel>
+void ScalarStep(RippleField* field, const Pixel* background, int32_t x0, int32_t y0, int32_t w,
+                int32_t h, Pixel* frame, int32_t dx, int32_t dy, int32_t framePitch)
 {
     if (!StepRequestIsValid(field, background, x0, y0, w, h, frame, dx, dy, framePitch)) return;
 
@@ -209,6 +262,22 @@ void StepAndRenderScalar(RippleField* field, const uint16_t* background, int32_t
     FinishStep(field);
 }
 
+}  // namespace
+
+void StepAndRenderScalar(RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
+                         int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
+                         int32_t framePitch)
+{
+    ScalarStep(field, background, x0, y0, w, h, frame, dx, dy, framePitch);
+}
+
+void StepAndRender32Scalar(RippleField* field, const uint32_t* background, int32_t x0,
+                           int32_t y0, int32_t w, int32_t h, uint32_t* frame, int32_t dx,
+                           int32_t dy, int32_t framePitch)
+{
+    ScalarStep(field, background, x0, y0, w, h, frame, dx, dy, framePitch);
+}
+
 bool StepPathSupported(StepPath path)
 {
     switch (path) {
@@ -221,15 +290,26 @@ bool StepPathSupported(StepPath path)
     return false;
 }
 
+namespace {
+
+// The step of a path among the three, or null where the path is not supported.
+template <typename Step>
+Step SupportedStep(StepPath path, Step scalar, Step sse2, Step avx2)
+{
+    const Step steps[] = {scalar, sse2, avx2};
+    return StepPathSupported(path) ? steps[path] : nullptr;
+}
+
+}  // namespace
+
 StepFunction StepForPath(StepPath path)
 {
-    if (!StepPathSupported(path)) return nullptr;
-    switch (path) {
-    case STEP_SCALAR: return StepAndRenderScalar;
-    case STEP_SSE2: return StepAndRenderSse2;
-    case STEP_AVX2: return StepAndRenderAvx2;
-    }
-    return nullptr;
+    return SupportedStep(path, StepAndRenderScalar, StepAndRenderSse2, StepAndRenderAvx2);
+}
+
+StepFunction32 StepForPath32(StepPath path)
+{
+    return SupportedStep(path, StepAndRender32Scalar, StepAndRender32Sse2, StepAndRender32Avx2);
 }
 
 StepPath ChosenStepPath()
@@ -242,20 +322,22 @@ namespace {
 
 // One shared step: the request, and the path's step, which each band runs on a copy of the
 // field's record that names its rows.
+template <typename Pixel>
 struct SharedStep {
-    StepFunction step;
+    PixelStepFunction<Pixel> step;
     const RippleField* field;
-    const uint16_t* background;
+    const Pixel* background;
     int32_t x0, y0, w, h;
-    uint16_t* frame;
+    Pixel* frame;
     int32_t dx, dy, framePitch;
     int32_t bands;
 };
 
 // Rows 1..H-2 cut into bands of nearly equal height.
+template <typename Pixel>
 void StepOneBand(void* context, int band)
 {
-    const SharedStep& s = *static_cast<const SharedStep*>(context);
+    const SharedStep<Pixel>& s = *static_cast<const SharedStep<Pixel>*>(context);
     const int64_t rows = s.field->height - 2;
     RippleField part = *s.field;
     part.bandBegin = 1 + int32_t(rows * band / s.bands);
@@ -283,24 +365,23 @@ void WeighStep(RippleField* field, int64_t micros)
         SetStepBands(field, std::min(HardwareThreads(), MAX_CHOSEN_BANDS));
 }
 
-}  // namespace
-
-void StepAndRenderOnPath(StepPath path, RippleField* field, const uint16_t* background,
-                         int32_t x0, int32_t y0, int32_t w, int32_t h, uint16_t* frame,
-                         int32_t dx, int32_t dy, int32_t framePitch)
+// The step of a path, as stepForPath gives it, with its rows shared among the field's
+// bands, or weighed for sharing, as StepAndRenderOnPath describes.
+template <typename Pixel>
+void StepOnPath(PixelStepFunction<Pixel> (*stepForPath)(StepPath), StepPath path,
+                RippleField* field, const Pixel* background, int32_t x0, int32_t y0, int32_t w,
+                int32_t h, Pixel* frame, int32_t dx, int32_t dy, int32_t framePitch)
 {
-    static const StepFunction steps[] = {StepForPath(STEP_SCALAR), StepForPath(STEP_SSE2),
-                                         StepForPath(STEP_AVX2)};
-    const StepFunction step = path >= STEP_SCALAR && path <= STEP_AVX2 ? steps[path] : nullptr;
+    const PixelStepFunction<Pixel> step = stepForPath(path);
     if (!step || !StepRequestIsValid(field, background, x0, y0, w, h, frame, dx, dy, framePitch))
         return;
     StepBandPool* pool =
         field->stepBands > 1 && path != STEP_SCALAR ? FindStepBandPool(field) : nullptr;
     if (pool) {
-        SharedStep shared{step, field, background, x0, y0, w, h, frame, dx, dy, framePitch,
-                          std::min({field->stepBands, pool->Bands(), field->height - 2})};
+        SharedStep<Pixel> shared{step, field, background, x0, y0, w, h, frame, dx, dy, framePitch,
+                                 std::min({field->stepBands, pool->Bands(), field->height - 2})};
         CopyStillRows(field, background, x0, y0, w, h, frame, dx, dy, framePitch);
-        pool->Run(shared.bands, StepOneBand, &shared);
+        pool->Run(shared.bands, StepOneBand<Pixel>, &shared);
         FinishStep(field);
         return;
     }
@@ -316,10 +397,34 @@ void StepAndRenderOnPath(StepPath path, RippleField* field, const uint16_t* back
                          std::chrono::steady_clock::now() - start).count());
 }
 
+}  // namespace
+
+void StepAndRenderOnPath(StepPath path, RippleField* field, const uint16_t* background,
+                         int32_t x0, int32_t y0, int32_t w, int32_t h, uint16_t* frame,
+                         int32_t dx, int32_t dy, int32_t framePitch)
+{
+    StepOnPath(StepForPath, path, field, background, x0, y0, w, h, frame, dx, dy, framePitch);
+}
+
+void StepAndRenderOnPath32(StepPath path, RippleField* field, const uint32_t* background,
+                           int32_t x0, int32_t y0, int32_t w, int32_t h, uint32_t* frame,
+                           int32_t dx, int32_t dy, int32_t framePitch)
+{
+    StepOnPath(StepForPath32, path, field, background, x0, y0, w, h, frame, dx, dy, framePitch);
+}
+
 void StepAndRender(RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
                    int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
                    int32_t framePitch)
 {
     StepAndRenderOnPath(ChosenStepPath(), field, background, x0, y0, w, h, frame, dx, dy,
                         framePitch);
+}
+
+void StepAndRender32(RippleField* field, const uint32_t* background, int32_t x0, int32_t y0,
+                     int32_t w, int32_t h, uint32_t* frame, int32_t dx, int32_t dy,
+                     int32_t framePitch)
+{
+    StepAndRenderOnPath32(ChosenStepPath(), field, background, x0, y0, w, h, frame, dx, dy,
+                          framePitch);
 }

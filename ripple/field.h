@@ -1,6 +1,7 @@
 // The water surface: two height maps of signed 16-bit samples the size of the frame. Drops
 // set discs of samples; once per frame one pass advances the wave equation by a step and
-// draws the background, displaced by the water's slopes, into the frame.
+// draws the background, displaced by the water's slopes, into the frame: a frame of RGB565
+// pixels, or one of the screen's own 32-bit pixels.
 #pragma once
 
 #include <cstdint>
@@ -78,9 +79,12 @@ void StepAndRenderOnPath(StepPath path, RippleField* field, const uint16_t* back
                          int32_t x0, int32_t y0, int32_t w, int32_t h, uint16_t* frame,
                          int32_t dx, int32_t dy, int32_t framePitch);
 
-typedef void (*StepFunction)(RippleField* field, const uint16_t* background, int32_t x0,
-                             int32_t y0, int32_t w, int32_t h, uint16_t* frame, int32_t dx,
-                             int32_t dy, int32_t framePitch);
+// A step that draws pixels of one type, 16-bit RGB565 or 32-bit 0x00RRGGBB.
+template <typename Pixel>
+using PixelStepFunction = void (*)(RippleField* field, const Pixel* background, int32_t x0,
+                                   int32_t y0, int32_t w, int32_t h, Pixel* frame, int32_t dx,
+                                   int32_t dy, int32_t framePitch);
+typedef PixelStepFunction<uint16_t> StepFunction;
 
 // True when this processor, and the system that saves its registers, can run the path.
 bool StepPathSupported(StepPath path);
@@ -102,6 +106,32 @@ void StepAndRenderAvx2(RippleField* field, const uint16_t* background, int32_t x
                        int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
                        int32_t framePitch);
 
+// The step that draws the screen's own pixels, 32-bit 0x00RRGGBB, from the picture kept in
+// that form: the expansion (ExpandRgb565) of every pixel of the RGB565 picture, made once
+// per picture. The water is the same bit for bit as after StepAndRender, and the frame is
+// the expansion of the one StepAndRender draws from the RGB565 picture, so that no pass
+// over a 16-bit frame is left between the water and the screen. framePitch is in bytes.
+void StepAndRender32(RippleField* field, const uint32_t* background, int32_t x0, int32_t y0,
+                     int32_t w, int32_t h, uint32_t* frame, int32_t dx, int32_t dy,
+                     int32_t framePitch);
+void StepAndRenderOnPath32(StepPath path, RippleField* field, const uint32_t* background,
+                           int32_t x0, int32_t y0, int32_t w, int32_t h, uint32_t* frame,
+                           int32_t dx, int32_t dy, int32_t framePitch);
+
+// As StepForPath, and each path's step as above; StepAndRender32Avx2 too runs only where
+// StepPathSupported says so.
+typedef PixelStepFunction<uint32_t> StepFunction32;
+StepFunction32 StepForPath32(StepPath path);
+void StepAndRender32Scalar(RippleField* field, const uint32_t* background, int32_t x0,
+                           int32_t y0, int32_t w, int32_t h, uint32_t* frame, int32_t dx,
+                           int32_t dy, int32_t framePitch);
+void StepAndRender32Sse2(RippleField* field, const uint32_t* background, int32_t x0, int32_t y0,
+                         int32_t w, int32_t h, uint32_t* frame, int32_t dx, int32_t dy,
+                         int32_t framePitch);
+void StepAndRender32Avx2(RippleField* field, const uint32_t* background, int32_t x0, int32_t y0,
+                         int32_t w, int32_t h, uint32_t* frame, int32_t dx, int32_t dy,
+                         int32_t framePitch);
+
 // Pieces shared by the steps.
 
 // A shift count outside 0..15 shifts as far as a 16-bit sample goes, leaving its sign.
@@ -112,27 +142,37 @@ inline int32_t EffectiveShift(int32_t count)
 
 // True when the field is set up and the request stays inside what can be checked: both
 // pointers present, the rectangle inside the field with w a positive multiple of 4 and
-// h >= 1, dx and dy not negative, and the frame rows even-sized and wide enough for the
-// rectangle at dx. The frame's height and the background's size remain the caller's.
+// h >= 1, dx and dy not negative, and the frame rows a whole number of pixels and wide
+// enough for the rectangle at dx. The frame's height and the background's size remain the
+// caller's.
 bool StepRequestIsValid(const RippleField* field, const uint16_t* background, int32_t x0,
                         int32_t y0, int32_t w, int32_t h, const uint16_t* frame, int32_t dx,
                         int32_t dy, int32_t framePitch);
+bool StepRequestIsValid(const RippleField* field, const uint32_t* background, int32_t x0,
+                        int32_t y0, int32_t w, int32_t h, const uint32_t* frame, int32_t dx,
+                        int32_t dy, int32_t framePitch);
 
 // First pixel of a frame row.
-inline uint16_t* FrameRow(uint16_t* frame, int32_t framePitch, int32_t row)
+template <typename Pixel>
+inline Pixel* FrameRow(Pixel* frame, int32_t framePitch, int32_t row)
 {
-    return reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(frame) +
-                                       static_cast<intptr_t>(row) * framePitch);
+    return reinterpret_cast<Pixel*>(reinterpret_cast<uint8_t*>(frame) +
+                                    static_cast<intptr_t>(row) * framePitch);
 }
 
 // Copies count background pixels of field row y from column x to the frame pixels at out.
 void CopyBackground(const RippleField* field, const uint16_t* background, int32_t x, int32_t y,
                     int32_t count, uint16_t* out);
+void CopyBackground(const RippleField* field, const uint32_t* background, int32_t x, int32_t y,
+                    int32_t count, uint32_t* out);
 
 // Copies rows 0 and H - 1 of the picture to the frame where the rectangle holds them: the
 // water never moves there.
 void CopyStillRows(const RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
                    int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
+                   int32_t framePitch);
+void CopyStillRows(const RippleField* field, const uint32_t* background, int32_t x0, int32_t y0,
+                   int32_t w, int32_t h, uint32_t* frame, int32_t dx, int32_t dy,
                    int32_t framePitch);
 
 // Ends a step: records where the pass stopped and makes the map just written current.

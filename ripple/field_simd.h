@@ -1,7 +1,8 @@
-// The water step written once for SIMD registers of any width. Each instruction-set file
-// supplies a lane type (loads, stores, saturating 16-bit lane arithmetic and the drawing of
-// refracted pixels); this file supplies the pass over the rows, with the drawing fused into
-// it and the shortcuts for quiet and for still water.
+// The water step written once for SIMD registers of any width and frames of either pixel
+// type. Each instruction-set file supplies lane types (loads, stores, saturating 16-bit lane
+// arithmetic and the drawing of refracted pixels, RGB565 or 32-bit); this file supplies the
+// pass over the rows, with the drawing fused into it and the shortcuts for quiet and for
+// still water.
 #pragma once
 
 #include <emmintrin.h>
@@ -24,8 +25,10 @@ namespace field_simd {
 // IsQuiet): moved by the bias, quiet samples land on -32768..-16385 and louder ones above.
 // StillLaneBytes has two bits per lane, set where the lane is not displaced. Beside these a
 // lane type offers loads and stores of the whole register and of its first 8 and 4 lanes
-// (shorter loads leave the other lanes 0), Any, AllZero, EveryGroup, ClearFirstLane and
-// DrawRefracted, the drawing of a register of displaced pixels.
+// (shorter loads leave the other lanes 0), Stream, the store of a whole register or its
+// first 8 lanes around the cache, Any, AllZero, EveryGroup, ClearFirstLane and
+// DrawRefracted, the drawing of a register of displaced pixels, and Pixel, the type of the
+// picture's and the frame's pixels: uint16_t (RGB565) or uint32_t (0x00RRGGBB).
 #define FIELD_SIMD_LANES(REGISTER, WIDTH, P, SI)                                               \
     typedef REGISTER Vec;                                                                      \
     static constexpr int LANES = WIDTH;                                                        \
@@ -51,7 +54,7 @@ template <typename V>
 struct Pass {
     const int16_t* cur;
     int16_t* prev;
-    const uint16_t* background;
+    const typename V::Pixel* background;
     int32_t width;
     int32_t height;
     int32_t sampleCount;
@@ -62,7 +65,34 @@ struct Pass {
     typename V::Vec last;    // position 3
     __m128i damping;         // shift counts, already mapped into 0..15
     __m128i refraction;
+    bool streaming;          // frame pixels are stored around the cache (see StreamsFrame)
 };
+
+// A frame of the screen's 32-bit pixels is stored around the cache: nothing reads it again
+// in the pass, and a store that missed would first fetch the line it replaces, nearly a third
+// more memory traffic in a pass that mostly waits on memory. Such stores take 16-byte aligned
+// groups of four pixels, which every row of the frame gives, or none does.
+template <typename Pixel>
+bool StreamsFrame(const Pixel* frame, int32_t dx, int32_t x0, int32_t framePitch)
+{
+    const uintptr_t groupStart =
+        reinterpret_cast<uintptr_t>(frame) + sizeof(Pixel) * uintptr_t(intptr_t(dx) - x0);
+    return sizeof(Pixel) == 4 && framePitch % 16 == 0 && groupStart % 16 == 0;
+}
+
+// Stores the first WORDS 16-bit lanes of a register of frame pixels, around the cache where
+// the pass streams its frame.
+template <typename V, int WORDS>
+inline void StorePixels(const Pass<V>& p, typename V::Pixel* out, typename V::Vec pixels)
+{
+    if constexpr (sizeof(typename V::Pixel) == 4) {
+        if (p.streaming) {
+            V::template Stream<WORDS>(out, pixels);
+            return;
+        }
+    }
+    V::template Store<WORDS>(out, pixels);
+}
 
 template <typename V>
 struct Slopes {
@@ -71,8 +101,9 @@ struct Slopes {
 };
 
 // Where a row of the rectangle goes in the frame, and which groups of it are refracted.
+template <typename V>
 struct RowTarget {
-    uint16_t* frameRow;
+    typename V::Pixel* frameRow;
     intptr_t shift;      // frame column minus field column
     int32_t firstGroup;  // field columns of the first and last group inside the rectangle
     int32_t lastGroup;
@@ -175,7 +206,8 @@ inline typename V::Vec StepLanes(const Pass<V>& p, typename V::Vec left, typenam
 // sample's own pixel, which is also what an undisplaced lane gets. out is the pixel of lane
 // `from`.
 template <typename V>
-void DrawOneByOne(const Pass<V>& p, int32_t n, const Slopes<V>& s, int from, int to, uint16_t* out)
+void DrawOneByOne(const Pass<V>& p, int32_t n, const Slopes<V>& s, int from, int to,
+                  typename V::Pixel* out)
 {
     int16_t gy[V::LANES];
     int16_t hx[V::LANES];
@@ -204,26 +236,42 @@ inline Slopes<V> Advance(const Pass<V>& p, int32_t n, RowSurvey<V>* below)
     return s;
 }
 
+// Copies N pixels, N a multiple of 4, in registers of the lane type: N 16-bit pixels fill
+// as many lanes, N 32-bit ones twice as many.
+template <typename V, int N>
+inline void CopyPixels(const Pass<V>& p, typename V::Pixel* out, const typename V::Pixel* in)
+{
+    const int WORDS = N * int(sizeof(typename V::Pixel)) / 2;
+    if constexpr (WORDS <= V::LANES) {
+        StorePixels<V, WORDS>(p, out, V::template Load<WORDS>(in));
+    } else {
+        const int PER_REGISTER = 2 * V::LANES / int(sizeof(typename V::Pixel));
+        for (int i = 0; i < N; i += PER_REGISTER)
+            StorePixels<V, V::LANES>(p, out + i, V::template Load<V::LANES>(in + i));
+    }
+}
+
 // Draws lanes from..to-1 of the chunk at n; out is the frame pixel of lane `from`. Calm
 // lanes need no more than a plain copy.
 template <typename V, bool WIDE>
-inline void Draw(const Pass<V>& p, int32_t n, const Slopes<V>& s, int from, int to, uint16_t* out)
+inline void Draw(const Pass<V>& p, int32_t n, const Slopes<V>& s, int from, int to,
+                 typename V::Pixel* out)
 {
     const uint64_t wanted = (uint64_t(1) << 2 * to) - (uint64_t(1) << 2 * from);
     if ((V::StillLaneBytes(s.gy, s.hx) & wanted) != wanted) {
         V::template DrawRefracted<WIDE>(p, n, s, from, to, out);
     } else if (to - from == V::LANES) {
-        V::template Store<V::LANES>(out, V::template Load<V::LANES>(p.background + n));
+        CopyPixels<V, V::LANES>(p, out, p.background + n);
     } else {
         for (int lane = from; lane < to; lane += 4)
-            V::template Store<4>(out + (lane - from), V::template Load<4>(p.background + n + lane));
+            CopyPixels<V, 4>(p, out + (lane - from), p.background + n + lane);
     }
 }
 
 // A chunk of N lanes at column x that may lie partly outside the rectangle, or in a row not
 // drawn.
 template <typename V, int N, bool START, bool WIDE, bool QUIET>
-inline void StepChunk(const Pass<V>& p, int32_t n, int32_t x, const RowTarget* target,
+inline void StepChunk(const Pass<V>& p, int32_t n, int32_t x, const RowTarget<V>* target,
                       RowSurvey<V>* below)
 {
     const Slopes<V> s = Advance<V, N, START, QUIET>(p, n, below);
@@ -238,7 +286,7 @@ inline void StepChunk(const Pass<V>& p, int32_t n, int32_t x, const RowTarget* t
 // The first chunk of the pass, the one chunk with nothing carried in, in the widest register
 // that the row fills. Returns its number of lanes.
 template <typename V, bool WIDE, bool QUIET>
-int32_t StepFirstChunk(const Pass<V>& p, int32_t n, const RowTarget* target, RowSurvey<V>* below)
+int32_t StepFirstChunk(const Pass<V>& p, int32_t n, const RowTarget<V>* target, RowSurvey<V>* below)
 {
     if (p.width >= V::LANES) {
         StepChunk<V, V::LANES, true, WIDE, QUIET>(p, n, 0, target, below);
@@ -254,14 +302,16 @@ int32_t StepFirstChunk(const Pass<V>& p, int32_t n, const RowTarget* target, Row
 
 // How far below the current row the picture is fetched into the cache ahead of use. The
 // refracted pixels come from rows above and below, mostly within a few dozen; without the
-// hint each new row of picture would arrive by scattered misses.
-const int32_t PREFETCH_ROWS = 32;
+// hint each new row of picture would arrive by scattered misses. Busy water reaches past 32
+// rows often enough that looking 64 rows ahead is measurably faster when a step begins with
+// cold caches, as every step of a saver that sleeps between frames does.
+const int32_t PREFETCH_ROWS = 64;
 
 // Steps row y, with the shorter sum where QUIET allows, and returns the state of row y + 1.
 // Whole registers inside the rectangle, the bulk of every drawn row, take a loop without
 // the edge tests.
 template <typename V, bool WIDE, bool QUIET>
-RowState StepRow(const Pass<V>& pass, int32_t y, const RowTarget* target)
+RowState StepRow(const Pass<V>& pass, int32_t y, const RowTarget<V>* target)
 {
     const int32_t N = V::LANES;
     // A copy of its own, which the stores of the row cannot alias, stays in registers.
@@ -269,7 +319,7 @@ RowState StepRow(const Pass<V>& pass, int32_t y, const RowTarget* target)
     const int32_t rowStart = y * p.width;
     RowSurvey<V> below;
     const int32_t aheadRow = y + PREFETCH_ROWS < p.height ? y + PREFETCH_ROWS : y;
-    const char* ahead = reinterpret_cast<const char*>(p.background + aheadRow * p.width);
+    const typename V::Pixel* ahead = p.background + aheadRow * p.width;
     const int32_t chunkEnd = p.width & ~(N - 1);
     int32_t x = y == 1 ? StepFirstChunk<V, WIDE, QUIET>(p, rowStart, target, &below) : 0;
     if (!target) {
@@ -281,7 +331,7 @@ RowState StepRow(const Pass<V>& pass, int32_t y, const RowTarget* target)
         for (; x < chunkEnd && x < insideBegin; x += N)
             StepChunk<V, N, false, WIDE, QUIET>(p, rowStart + x, x, target, &below);
         for (; x < insideEnd; x += N) {
-            _mm_prefetch(ahead + 2 * x, _MM_HINT_T0);
+            _mm_prefetch(reinterpret_cast<const char*>(ahead + x), _MM_HINT_T0);
             const Slopes<V> s = Advance<V, N, false, QUIET>(p, rowStart + x, &below);
             Draw<V, WIDE>(p, rowStart + x, s, 0, N, target->frameRow + (target->shift + x));
         }
@@ -302,11 +352,11 @@ RowState StepRow(const Pass<V>& pass, int32_t y, const RowTarget* target)
 // y - 1 to y + 1 of the current map and row y of the previous one are all zero, the new
 // heights are zero as they stand and the picture is undisplaced.
 template <typename V, bool WIDE>
-void StepRows(const Pass<V>& p, const RippleField* field, const uint16_t* background, int32_t x0,
-              int32_t y0, int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy,
-              int32_t framePitch, int32_t yBegin, int32_t yEnd)
+void StepRows(const Pass<V>& p, const RippleField* field, const typename V::Pixel* background,
+              int32_t x0, int32_t y0, int32_t w, int32_t h, typename V::Pixel* frame, int32_t dx,
+              int32_t dy, int32_t framePitch, int32_t yBegin, int32_t yEnd)
 {
-    RowTarget target;
+    RowTarget<V> target;
     target.shift = intptr_t(dx) - x0;
     target.firstGroup = (x0 + 3) & ~3;
     target.lastGroup = (x0 + w - 4) & ~3;
@@ -324,7 +374,7 @@ void StepRows(const Pass<V>& p, const RippleField* field, const uint16_t* backgr
             below = RowState{true, true};
         } else {
             if (drawn) {
-                uint16_t* out = target.frameRow + dx;
+                typename V::Pixel* out = target.frameRow + dx;
                 // Columns of groups that straddle the rectangle's edges keep the still picture.
                 if (!anyGroup) {
                     CopyBackground(field, background, x0, y, w, out);
@@ -334,7 +384,7 @@ void StepRows(const Pass<V>& p, const RippleField* field, const uint16_t* backgr
                     CopyBackground(field, background, tail, y, x0 + w - tail, out + (tail - x0));
                 }
             }
-            const RowTarget* rowTarget = drawn && anyGroup ? &target : nullptr;
+            const RowTarget<V>* rowTarget = drawn && anyGroup ? &target : nullptr;
             const bool quiet = above.quiet && here.quiet && IsQuiet<V>(rowBelow[0]);
             below = quiet ? StepRow<V, WIDE, true>(p, y, rowTarget)
                           : StepRow<V, WIDE, false>(p, y, rowTarget);
@@ -348,9 +398,9 @@ void StepRows(const Pass<V>& p, const RippleField* field, const uint16_t* backgr
 // checked. A row reads the current map, the picture and its own row of the previous map and
 // writes only its own rows of the previous map and the frame, so bands may run at once.
 template <typename V>
-void StepBand(const RippleField* field, const uint16_t* background, int32_t x0, int32_t y0,
-              int32_t w, int32_t h, uint16_t* frame, int32_t dx, int32_t dy, int32_t framePitch,
-              int32_t yBegin, int32_t yEnd)
+void StepBand(const RippleField* field, const typename V::Pixel* background, int32_t x0,
+              int32_t y0, int32_t w, int32_t h, typename V::Pixel* frame, int32_t dx, int32_t dy,
+              int32_t framePitch, int32_t yBegin, int32_t yEnd)
 {
     if (yBegin < 1) yBegin = 1;
     if (yEnd > field->height - 1) yEnd = field->height - 1;
@@ -368,20 +418,25 @@ void StepBand(const RippleField* field, const uint16_t* background, int32_t x0, 
     p.last = V::EveryGroup(0, 0, 0, -1);
     p.damping = _mm_cvtsi32_si128(EffectiveShift(field->dampingShift));
     p.refraction = _mm_cvtsi32_si128(EffectiveShift(field->refractionShift));
+    p.streaming = StreamsFrame(frame, dx, x0, framePitch);
 
     // Past 2^15 - 1 columns the source index no longer comes from one 16-bit multiply-add.
     if (p.width <= INT16_MAX)
         StepRows<V, false>(p, field, background, x0, y0, w, h, frame, dx, dy, framePitch, yBegin, yEnd);
     else
         StepRows<V, true>(p, field, background, x0, y0, w, h, frame, dx, dy, framePitch, yBegin, yEnd);
+    // Stores around the cache are ordered only by a fence: whoever takes the frame from
+    // here, another band's thread or the screen, must see them all.
+    if (p.streaming) _mm_sfence();
 }
 
 // The whole step with the lane type V, run by each instruction set's entry; or, for a copy
 // of the record that names a band, the band's rows alone, the rest of the step being left to
 // whoever shares it out.
 template <typename V>
-void Step(RippleField* field, const uint16_t* background, int32_t x0, int32_t y0, int32_t w,
-          int32_t h, uint16_t* frame, int32_t dx, int32_t dy, int32_t framePitch)
+void Step(RippleField* field, const typename V::Pixel* background, int32_t x0, int32_t y0,
+          int32_t w, int32_t h, typename V::Pixel* frame, int32_t dx, int32_t dy,
+          int32_t framePitch)
 {
     if (!StepRequestIsValid(field, background, x0, y0, w, h, frame, dx, dy, framePitch)) return;
     if (field->bandEnd > 0) {

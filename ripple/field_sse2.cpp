@@ -1,6 +1,7 @@
 // The step of the water in SSE2: eight 16-bit lanes (two groups of four samples) per
 // register, with the drawing fused into the same pass, so that every frame pixel of the
-// rectangle is written once, with either the still or the refracted picture.
+// rectangle is written once, with either the still or the refracted picture, as RGB565 or
+// as the screen's 32-bit pixels.
 #include <emmintrin.h>
 
 #include "ripple/field.h"
@@ -8,8 +9,10 @@
 
 namespace {
 
+template <typename PixelType>
 struct Sse2 {
     FIELD_SIMD_LANES(__m128i, 8, _mm_, si128)
+    typedef PixelType Pixel;
 
     template <int N>
     static Vec Load(const void* p)
@@ -24,6 +27,12 @@ struct Sse2 {
             _mm_storeu_si128(static_cast<__m128i*>(p), value);
         else
             _mm_storel_epi64(static_cast<__m128i*>(p), value);
+    }
+
+    template <int N>
+    static void Stream(void* p, Vec value)
+    {
+        _mm_stream_si128(static_cast<__m128i*>(p), value);
     }
 
     static Vec EveryGroup(int16_t k0, int16_t k1, int16_t k2, int16_t k3)
@@ -41,7 +50,7 @@ struct Sse2 {
     // as unsigned, compared with both sides offset by 2^31.
     template <bool WIDE>
     static void DrawRefracted(const field_simd::Pass<Sse2>& p, int32_t n,
-                              const field_simd::Slopes<Sse2>& s, int from, int to, uint16_t* out)
+                              const field_simd::Slopes<Sse2>& s, int from, int to, Pixel* out)
     {
         if (WIDE) {
             field_simd::DrawOneByOne(p, n, s, from, to, out);
@@ -61,6 +70,16 @@ struct Sse2 {
                          _mm_add_epi32(own0, _mm_and_si128(keep0, offset0)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(source + 4),
                          _mm_add_epi32(own1, _mm_and_si128(keep1, offset1)));
+        if constexpr (sizeof(Pixel) == 4) {
+            if (p.streaming && to - from == LANES) {
+                const uint32_t* b = p.background;
+                Stream<8>(out, _mm_setr_epi32(int(b[source[0]]), int(b[source[1]]), int(b[source[2]]),
+                                              int(b[source[3]])));
+                Stream<8>(out + 4, _mm_setr_epi32(int(b[source[4]]), int(b[source[5]]),
+                                                  int(b[source[6]]), int(b[source[7]])));
+                return;
+            }
+        }
         for (int lane = from; lane < to; ++lane) out[lane - from] = p.background[source[lane]];
     }
 };
@@ -71,5 +90,12 @@ SIMD_ENTRY void StepAndRenderSse2(RippleField* field, const uint16_t* background
                                        int32_t x0, int32_t y0, int32_t w, int32_t h,
                                        uint16_t* frame, int32_t dx, int32_t dy, int32_t framePitch)
 {
-    field_simd::Step<Sse2>(field, background, x0, y0, w, h, frame, dx, dy, framePitch);
+    field_simd::Step<Sse2<uint16_t>>(field, background, x0, y0, w, h, frame, dx, dy, framePitch);
+}
+
+SIMD_ENTRY void StepAndRender32Sse2(RippleField* field, const uint32_t* background, int32_t x0,
+                                    int32_t y0, int32_t w, int32_t h, uint32_t* frame,
+                                    int32_t dx, int32_t dy, int32_t framePitch)
+{
+    field_simd::Step<Sse2<uint32_t>>(field, background, x0, y0, w, h, frame, dx, dy, framePitch);
 }

@@ -3,7 +3,10 @@
 // and steps. Nothing here reaches a window or a screen.
 #include "ripple/water_scene.h"
 
+#include <new>
+
 #include "ripple/picture_placing.h"
+#include "ripple/pixel_convert.h"
 
 namespace {
 
@@ -24,6 +27,7 @@ void ReleaseFrame(WaterScene* scene)
     ReleaseField(&scene->field);
     scene->frameSurface.Release();
     scene->backgroundSurface.Release();
+    scene->backgroundPixels.reset();
     scene->heightMapA.Release();
     scene->heightMapB.Release();
 }
@@ -143,4 +147,39 @@ void ReleaseScene(WaterScene* scene)
 {
     ReleaseFrame(scene);
     scene->picture.Release();
+}
+
+namespace {
+
+// The picture in 32-bit pixels, made once per frame built; null where there is no memory.
+const uint32_t* BackgroundPixels(WaterScene* scene)
+{
+    if (scene->backgroundPixels) return scene->backgroundPixels.get();
+    const int32_t width = scene->frameWidth;
+    scene->backgroundPixels.reset(new (std::nothrow) uint32_t[size_t(width) * scene->frameHeight]);
+    if (!scene->backgroundPixels) return nullptr;
+    for (int32_t y = 0; y < scene->frameHeight; ++y)
+        ExpandRgb565Row(scene->backgroundSurface.Row(y), scene->backgroundPixels.get() + size_t(y) * width,
+                        size_t(width));
+    return scene->backgroundPixels.get();
+}
+
+}  // namespace
+
+void StepSceneToPixels(WaterScene* scene, uint32_t* pixels, int32_t pixelPitch)
+{
+    if (!SceneHasFrame(*scene) || !pixels || pixelPitch % 4 != 0 ||
+        pixelPitch < 4 * int64_t(scene->frameWidth))
+        return;
+    const uint32_t* background = SceneIsRunning(*scene) ? BackgroundPixels(scene) : nullptr;
+    if (background) {
+        StepAndRender32(&scene->field, background, 0, 0, scene->frameWidth, scene->frameHeight,
+                        pixels, 0, 0, pixelPitch);
+        return;
+    }
+    // Still water, or no memory for the 32-bit picture: the frame, then its expansion.
+    StepScene(scene);
+    for (int32_t y = 0; y < scene->frameHeight; ++y)
+        ExpandRgb565Row(scene->frameSurface.Row(y), FrameRow(pixels, pixelPitch, y),
+                        size_t(scene->frameWidth));
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "gfx/surface.h"
 #include "ripple/effects.h"
@@ -44,6 +45,9 @@ struct WaterScene {
     EffectState effects;
     RippleField field;
     RandomSource random;
+    // backgroundSurface in the screen's 32-bit pixels, for StepSceneToPixels: made on its
+    // first call after a setup or a resize, null until then and after any change of frame.
+    std::unique_ptr<uint32_t[]> backgroundPixels;
 
     WaterScene();
     ~WaterScene();
@@ -94,3 +98,11 @@ void StepScene(WaterScene* scene);
 
 // Frees everything but the settings and the random source; the scene can be set up again.
 void ReleaseScene(WaterScene* scene);
+
+// Advances the water one step, as StepScene does, and draws the frame straight into the
+// screen's 32-bit 0x00RRGGBB pixels: frameWidth x frameHeight of them, rows pixelPitch
+// bytes apart. They are the expansion (ExpandRgb565) of the frame StepScene would render,
+// drawn in the same pass as the water, without that frame: frameSurface is not kept up to
+// date. With no field the pixels get the still picture. Rows too short for the frame, or
+// splitting a pixel, change nothing.
+void StepSceneToPixels(WaterScene* scene, uint32_t* pixels, int32_t pixelPitch);

@@ -1,7 +1,8 @@
 // The ripple field: setting up, stamping drops, the worked steps of the wave equation run
 // through every step this processor supports, the choice of step, and a randomized
 // comparison that holds each SIMD step to the scalar one bit for bit, frame and maps, alone
-// and with its rows shared among bands of worker threads.
+// and with its rows shared among bands of worker threads; and each step that draws 32-bit
+// pixels to the expansion of the scalar RGB565 frame.
 #include "ripple/field.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "ripple/pixel_convert.h"
 #include "ripple/step_bands.h"
 
 namespace {
@@ -533,10 +535,33 @@ std::string Describe(const Scenario& s, int step)
            " refraction " + std::to_string(s.refraction) + " step " + std::to_string(step);
 }
 
-// Runs the scenario through the step and the scalar one from identical maps and compares
-// everything.
-void CompareSteps(StepFunction simdStep, Dice& dice, const Scenario& s, int steps, int bands = 1)
+// What a step of the pixel type draws where the scalar step draws an RGB565 pixel: the same
+// pixel, or its expansion. The marker of unwritten pixels stays a marker, which no step draws
+// (the picture holds none, and no expansion has a top byte).
+const uint32_t SENTINEL32 = 0xDEADBEEF;
+template <typename Pixel>
+Pixel Drawn(uint16_t pixel);
+template <>
+uint16_t Drawn<uint16_t>(uint16_t pixel) { return pixel; }
+template <>
+uint32_t Drawn<uint32_t>(uint16_t pixel) { return pixel == SENTINEL ? SENTINEL32 : ExpandRgb565(pixel); }
+
+template <typename Pixel>
+std::vector<Pixel> Drawn(const std::vector<uint16_t>& pixels)
 {
+    std::vector<Pixel> drawn(pixels.size());
+    for (size_t i = 0; i < pixels.size(); ++i) drawn[i] = Drawn<Pixel>(pixels[i]);
+    return drawn;
+}
+
+// Runs the scenario through the step and the scalar RGB565 one from identical maps and
+// compares everything: the maps bit for bit, and the frame pixel for pixel, expanded where
+// the step draws 32-bit pixels from the expanded picture.
+template <typename Pixel>
+void CompareSteps(PixelStepFunction<Pixel> simdStep, Dice& dice, const Scenario& s, int steps,
+                  int bands = 1)
+{
+    const Pixel marker = Drawn<Pixel>(SENTINEL);
     Water simd(s.width, s.height, s.damping, s.refraction);
     Water scalar(s.width, s.height, s.damping, s.refraction);
     ASSERT_EQ(bands, SetStepBands(&simd.field, bands));
@@ -560,6 +585,7 @@ void CompareSteps(StepFunction simdStep, Dice& dice, const Scenario& s, int step
         const uint16_t pixel = uint16_t(dice.Range(0, 65535));
         simd.background[i] = scalar.background[i] = pixel == SENTINEL ? 0 : pixel;
     }
+    const std::vector<Pixel> picture = Drawn<Pixel>(simd.background);
 
     // A frame that ends with the rectangle's last pixel, filled with a marker elsewhere.
     const size_t frameSize = size_t(s.dy + s.h - 1) * s.pitchPixels + s.dx + s.w;
@@ -571,22 +597,36 @@ void CompareSteps(StepFunction simdStep, Dice& dice, const Scenario& s, int step
             Stamp(&simd.field, x, y, radius, height);
             Stamp(&scalar.field, x, y, radius, height);
         }
-        std::vector<uint16_t> frameSimd(frameSize, SENTINEL), frameScalar(frameSize, SENTINEL);
-        simdStep(&simd.field, simd.background.data(), s.x0, s.y0, s.w, s.h, frameSimd.data(), s.dx,
-                 s.dy, 2 * s.pitchPixels);
+        std::vector<Pixel> frameSimd(frameSize, marker);
+        std::vector<uint16_t> frameScalar(frameSize, SENTINEL);
+        simdStep(&simd.field, picture.data(), s.x0, s.y0, s.w, s.h, frameSimd.data(), s.dx, s.dy,
+                 int32_t(sizeof(Pixel)) * s.pitchPixels);
         StepAndRenderScalar(&scalar.field, scalar.background.data(), s.x0, s.y0, s.w, s.h,
                             frameScalar.data(), s.dx, s.dy, 2 * s.pitchPixels);
         const std::string where = Describe(s, step);
         ASSERT_EQ(simd.samplesA, scalar.samplesA) << where;
         ASSERT_EQ(simd.samplesB, scalar.samplesB) << where;
-        ASSERT_EQ(frameScalar, frameSimd) << where;
+        ASSERT_EQ(Drawn<Pixel>(frameScalar), frameSimd) << where;
         // Only the rectangle is written, and all of it.
         for (size_t i = 0; i < frameSize; ++i) {
             const int32_t row = int32_t(i / s.pitchPixels), column = int32_t(i % s.pitchPixels);
             const bool inside = row >= s.dy && column >= s.dx && column < s.dx + s.w;
-            ASSERT_EQ(inside, frameSimd[i] != SENTINEL) << where;
+            ASSERT_EQ(inside, frameSimd[i] != marker) << where;
         }
     }
+}
+
+// Each size in `runs` random scenarios of a few steps.
+template <typename Pixel, size_t SIZES>
+void CompareOnSizes(PixelStepFunction<Pixel> step, uint32_t seed, const int32_t (&sizes)[SIZES][2],
+                    int runs, int bands = 1)
+{
+    Dice dice(seed);
+    for (const auto& size : sizes)
+        for (int run = 0; run < runs; ++run) {
+            CompareSteps(step, dice, RandomScenario(dice, size[0], size[1]), dice.Range(1, 4), bands);
+            if (::testing::Test::HasFatalFailure()) return;
+        }
 }
 
 class FieldSimd : public StepPathTest {};
@@ -598,12 +638,7 @@ TEST_P(FieldSimd, MatchesTheScalarStepOnSmallFields)
     const int32_t sizes[][2] = {{4, 3},   {8, 3},   {4, 5},    {8, 5},   {12, 7},  {16, 4},
                                 {20, 9},  {28, 6},  {64, 33},  {100, 50}, {36, 17}, {44, 3},
                                 {24, 5},  {40, 11}, {76, 13}};
-    Dice dice(20240611);
-    for (const auto& size : sizes)
-        for (int run = 0; run < 40; ++run) {
-            CompareSteps(Step(), dice, RandomScenario(dice, size[0], size[1]), dice.Range(1, 4));
-            if (HasFatalFailure()) return;
-        }
+    CompareOnSizes(Step(), 20240611, sizes, 40);
 }
 
 // Past 32767 columns the displaced source no longer fits the packed 16-bit product and
@@ -631,7 +666,9 @@ void SharedStep(RippleField* field, const uint16_t* background, int32_t x0, int3
     StepAndRenderOnPath(PATH, field, background, x0, y0, w, h, frame, dx, dy, framePitch);
 }
 
-class FieldBands : public ::testing::TestWithParam<std::tuple<StepPath, int>> {
+// A path with the rows of its steps shared among a number of bands; a path the processor
+// does not support is skipped.
+class PathAndBandsTest : public ::testing::TestWithParam<std::tuple<StepPath, int>> {
 protected:
     void SetUp() override
     {
@@ -639,6 +676,16 @@ protected:
     }
     StepPath Path() const { return std::get<0>(GetParam()); }
     int Bands() const { return std::get<1>(GetParam()); }
+};
+
+std::string PathAndBandsName(const ::testing::TestParamInfo<std::tuple<StepPath, int>>& info)
+{
+    return PathName(::testing::TestParamInfo<StepPath>(std::get<0>(info.param), info.index)) +
+           std::to_string(std::get<1>(info.param)) + "Bands";
+}
+
+class FieldBands : public PathAndBandsTest {
+protected:
     StepFunction Step() const
     {
         return Path() == STEP_SSE2 ? SharedStep<STEP_SSE2> : SharedStep<STEP_AVX2>;
@@ -651,13 +698,7 @@ TEST_P(FieldBands, MatchTheScalarStepOnSmallAndOddFields)
 {
     const int32_t sizes[][2] = {{4, 3}, {8, 4}, {12, 5}, {16, 7}, {20, 9}, {36, 17},
                                 {44, 3}, {64, 33}, {100, 50}, {76, 13}};
-    Dice dice(9103);
-    for (const auto& size : sizes)
-        for (int run = 0; run < 12; ++run) {
-            CompareSteps(Step(), dice, RandomScenario(dice, size[0], size[1]), dice.Range(1, 4),
-                         Bands());
-            if (HasFatalFailure()) return;
-        }
+    CompareOnSizes(Step(), 9103, sizes, 12, Bands());
 }
 
 TEST_P(FieldBands, MatchTheScalarStepOnBusyWaterOverManySteps)
@@ -694,10 +735,110 @@ TEST_P(FieldBands, FieldsStartAndStopTheirWorkersRepeatedly)
 INSTANTIATE_TEST_SUITE_P(
     EverySimdPath, FieldBands,
     ::testing::Combine(::testing::Values(STEP_SSE2, STEP_AVX2), ::testing::Values(1, 2, 3, 7)),
-    [](const ::testing::TestParamInfo<std::tuple<StepPath, int>>& info) {
-        return std::string(std::get<0>(info.param) == STEP_SSE2 ? "Sse2" : "Avx2") +
-               std::to_string(std::get<1>(info.param)) + "Bands";
-    });
+    PathAndBandsName);
+
+// ---------------------------------------------------------------------------------------
+// The steps that draw 32-bit pixels, held to the expanded frame of the scalar RGB565 step
+
+template <StepPath PATH>
+void SharedStep32(RippleField* field, const uint32_t* background, int32_t x0, int32_t y0,
+                  int32_t w, int32_t h, uint32_t* frame, int32_t dx, int32_t dy, int32_t framePitch)
+{
+    StepAndRenderOnPath32(PATH, field, background, x0, y0, w, h, frame, dx, dy, framePitch);
+}
+
+// Every path, alone and with its rows shared among bands (the scalar path always runs alone).
+class FieldStep32 : public PathAndBandsTest {
+protected:
+    StepFunction32 Step() const
+    {
+        return Path() == STEP_SCALAR ? SharedStep32<STEP_SCALAR>
+               : Path() == STEP_SSE2 ? SharedStep32<STEP_SSE2>
+                                     : SharedStep32<STEP_AVX2>;
+    }
+
+    // One step of the whole field from the maps that setUp leaves, through the path's 32-bit
+    // step and through the scalar RGB565 one.
+    template <typename SetUp>
+    void ExpectExpandedFrame(int32_t width, SetUp setUp)
+    {
+        Water water(width, 5, 4, 0), reference(width, 5, 4, 0);
+        ASSERT_EQ(Bands(), SetStepBands(&water.field, Bands()));
+        setUp(water);
+        setUp(reference);
+        const std::vector<uint32_t> picture = Drawn<uint32_t>(water.background);
+        std::vector<uint32_t> frame(water.frame.size(), SENTINEL32);
+        Step()(&water.field, picture.data(), 0, 0, width, 5, frame.data(), 0, 0, 4 * width);
+        reference.Step(StepAndRenderScalar);
+        EXPECT_EQ(reference.samplesA, water.samplesA) << width;
+        EXPECT_EQ(reference.samplesB, water.samplesB) << width;
+        EXPECT_EQ(Drawn<uint32_t>(reference.frame), frame) << width;
+    }
+};
+
+TEST_P(FieldStep32, MatchesTheExpandedScalarFrameOnSmallFields)
+{
+    const int32_t sizes[][2] = {{4, 3},  {8, 3},   {8, 5},    {12, 7},  {16, 4}, {20, 9},
+                                {28, 6}, {64, 33}, {100, 50}, {36, 17}, {44, 3}, {76, 13}};
+    CompareOnSizes(Step(), 4321, sizes, 16, Bands());
+}
+
+TEST_P(FieldStep32, MatchesTheExpandedScalarFrameOnVeryWideFields)
+{
+    Dice dice(32);
+    for (int32_t width : {32764, 32772})
+        for (int run = 0; run < 2; ++run) {
+            CompareSteps(Step(), dice, RandomScenario(dice, width, run + 3), 2, Bands());
+            if (HasFatalFailure()) return;
+        }
+}
+
+// The picture's first and last pixel may be shown, one before or after is refused, on fields
+// within one register, in whole registers, and too wide for the packed source.
+TEST_P(FieldStep32, SourcesAtThePicturesEndsAsInTheScalarFrame)
+{
+    for (int32_t width : {8, 32, 32772}) {
+        ExpectExpandedFrame(width, [width](Water& w) {  // one row down, 3 columns right
+            w.At(width - 4, 2) = 1;
+            w.At(width - 5, 3) = 6;
+        });
+        ExpectExpandedFrame(width, [width](Water& w) {  // one row down, 4 columns right
+            w.At(width - 4, 2) = 1;
+            w.At(width - 5, 3) = 8;
+        });
+        ExpectExpandedFrame(width, [](Water& w) { w.At(0, 2) = 1; });  // one row up
+        ExpectExpandedFrame(width, [](Water& w) {  // one row up, one column left
+            w.At(0, 2) = 1;
+            w.At(1, 1) = 2;
+        });
+        if (HasFailure()) return;
+    }
+}
+
+// Rows of 32-bit pixels hold a whole number of them, enough for the rectangle at dx.
+TEST_P(FieldStep32, FramesWithRowsTooShortOrSplittingAPixelAreRefused)
+{
+    Water water(8, 5, 4, 0);
+    Stamp(&water.field, 3, 2, 2, 4000);
+    const std::vector<int16_t> heights(water.field.current, water.field.current + 40);
+    const std::vector<uint32_t> picture = Drawn<uint32_t>(water.background);
+    std::vector<uint32_t> frame(60, SENTINEL32);
+    for (int32_t pitch : {16, 28, 34, 30})
+        Step()(&water.field, picture.data(), 0, 0, 8, 5, frame.data(), 0, 0, pitch);
+    Step()(&water.field, picture.data(), 0, 0, 8, 5, frame.data(), 1, 0, 32);
+    EXPECT_EQ(heights, std::vector<int16_t>(water.field.current, water.field.current + 40));
+    for (uint32_t pixel : frame) EXPECT_EQ(SENTINEL32, pixel);
+
+    Step()(&water.field, picture.data(), 0, 0, 8, 5, frame.data(), 1, 0, 36);
+    EXPECT_NE(heights, std::vector<int16_t>(water.field.current, water.field.current + 40));
+    EXPECT_EQ(SENTINEL32, frame[0]);
+    EXPECT_EQ(picture[0], frame[1]);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryPath, FieldStep32,
+    ::testing::Combine(::testing::Values(STEP_SCALAR, STEP_SSE2, STEP_AVX2), ::testing::Values(1, 3)),
+    PathAndBandsName);
 
 // The preview and ordinary screens never need more than the calling thread, and a set count
 // is kept; 0 hands the choice back.
