@@ -91,24 +91,34 @@ test-dist: dist
 	scripts/check-dist
 	tests/setup/run-setup-tests
 
-# The BMP reader under AddressSanitizer and UndefinedBehaviorSanitizer: a bounded,
-# deterministic sweep in every test run.
+# Every reader of outside bytes (pictures, the byte cursor, stored settings, both command
+# lines) under AddressSanitizer and UndefinedBehaviorSanitizer: a bounded, deterministic
+# sweep of each fuzz target that tests/fuzz/CMakeLists.txt lists, in every test run.
 test-fuzz:
 	scripts/bootstrap native
 	cmake -S tests/fuzz -B $(FUZZ)/sweep
 	cmake --build $(FUZZ)/sweep -j $(JOBS)
-	ASAN_OPTIONS=allocator_may_return_null=1 $(FUZZ)/sweep/bmp_sweep
+	@for sweep in $(FUZZ)/sweep/*_sweep; do \
+	  ASAN_OPTIONS=allocator_may_return_null=1 $$sweep || exit 1; \
+	done
 
-# Coverage-guided fuzzing of the BMP reader with libFuzzer for FUZZ_SECONDS, from the
-# sweep's seeds.
+# Coverage-guided fuzzing of each target with libFuzzer for FUZZ_SECONDS, from its sweep's
+# seeds; every target runs, and any that found a fault fails the run at the end, its input
+# left in $(FUZZ)/<target>-crash-*.
 fuzz:
 	scripts/bootstrap native
 	cmake -S tests/fuzz -B $(FUZZ)/libfuzzer -DCMAKE_CXX_COMPILER=clang++
 	cmake --build $(FUZZ)/libfuzzer -j $(JOBS)
-	mkdir -p $(FUZZ)/corpus
-	$(FUZZ)/libfuzzer/bmp_sweep --write-seeds $(FUZZ)/corpus
-	ASAN_OPTIONS=allocator_may_return_null=1 $(FUZZ)/libfuzzer/bmp_fuzzer \
-	    -max_total_time=$(FUZZ_SECONDS) -artifact_prefix=$(FUZZ)/ $(FUZZ)/corpus
+	@failed=; for fuzzer in $(FUZZ)/libfuzzer/*_fuzzer; do \
+	  target=$$(basename $$fuzzer _fuzzer) && \
+	  mkdir -p $(FUZZ)/corpus/$$target && \
+	  $(FUZZ)/libfuzzer/$${target}_sweep --write-seeds $(FUZZ)/corpus/$$target && \
+	  echo "fuzz: $$target for $(FUZZ_SECONDS) s" && \
+	  ASAN_OPTIONS=allocator_may_return_null=1 $$fuzzer \
+	      -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	      -artifact_prefix=$(FUZZ)/$$target- $(FUZZ)/corpus/$$target || failed="$$failed $$target"; \
+	done; \
+	if [ -n "$$failed" ]; then echo "fuzz: faults found by:$$failed"; exit 1; fi
 
 bench:
 	scripts/bootstrap native

@@ -7,9 +7,16 @@
 
 #include <cstring>
 
-namespace {
+#include "settings/stored_value.h"
 
-const DWORD NUMBER_BYTES = 4;
+// The portable decoder spells the registry's type numbers itself.
+static_assert(STORED_NONE == REG_NONE && STORED_TEXT == REG_SZ &&
+                  STORED_EXPANDABLE_TEXT == REG_EXPAND_SZ && STORED_BINARY == REG_BINARY &&
+                  STORED_NUMBER == REG_DWORD && STORED_NUMBER_BIG_ENDIAN == REG_DWORD_BIG_ENDIAN &&
+                  STORED_TEXT_LIST == REG_MULTI_SZ && STORED_WIDE_NUMBER == REG_QWORD,
+              "the registry's value types");
+
+namespace {
 
 // Null when the key can neither be opened nor created.
 HKEY OpenSettingsKey()
@@ -22,17 +29,15 @@ HKEY OpenSettingsKey()
 // Only four bytes of REG_DWORD are a number as the dialog writes it; four bytes of
 // REG_BINARY are accepted too, since a hand editor may leave one and its bytes are just as
 // unambiguous. Anything shorter, or a text or a big-endian number, is refused so that no
-// partial or foreign bytes reach the field; *value is then left as it was.
+// partial or foreign bytes reach the field; *value is then left as it was. A longer value
+// does not fit the buffer, and the query fails.
 bool ReadNumber(HKEY key, const char* name, uint32_t* value)
 {
-    BYTE data[NUMBER_BYTES] = {0, 0, 0, 0};
+    BYTE data[STORED_NUMBER_BYTES] = {0, 0, 0, 0};
     DWORD type = REG_NONE;
-    DWORD size = NUMBER_BYTES;
+    DWORD size = sizeof(data);
     if (RegQueryValueExA(key, name, nullptr, &type, data, &size) != ERROR_SUCCESS) return false;
-    if (size != NUMBER_BYTES || (type != REG_DWORD && type != REG_BINARY)) return false;
-    *value = static_cast<uint32_t>(data[0]) | static_cast<uint32_t>(data[1]) << 8 |
-             static_cast<uint32_t>(data[2]) << 16 | static_cast<uint32_t>(data[3]) << 24;
-    return true;
+    return NumberFromStored(type, data, size, value);
 }
 
 // An expandable path, as some registry editors and deployment tools write it, is only a
@@ -52,11 +57,8 @@ std::string ExpandPicturePath(const char* stored)
     return std::string(expanded, length);
 }
 
-// The path is stored without a terminating zero, so the text ends at the first zero byte
-// of the zero-filled buffer. Data that fills all 260 bytes with no zero among them is a
-// path too long for the store to have written, and like longer data it reads as no path
-// rather than as a cut one that would name some other file. Only text values are taken:
-// plain or expandable, never a list of texts.
+// The path is stored without a terminating zero; PathFromStored finds where it ends and
+// refuses what is too long or not text. A value longer than the buffer fails the query.
 std::string ReadPicturePath(HKEY key)
 {
     char buffer[PICTURE_PATH_SIZE] = {};
@@ -65,19 +67,18 @@ std::string ReadPicturePath(HKEY key)
     if (RegQueryValueExA(key, g_settingTable[SETTING_BG_FILE_NAME].registryName, nullptr,
                          &type, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
         return std::string();
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return std::string();
-    const void* end = std::memchr(buffer, 0, sizeof(buffer));
-    if (end == nullptr) return std::string();
-    if (type == REG_EXPAND_SZ) return ExpandPicturePath(buffer);
-    return std::string(buffer, static_cast<const char*>(end) - buffer);
+    StoredPath path;
+    if (!PathFromStored(type, reinterpret_cast<const uint8_t*>(buffer), size, &path))
+        return std::string();
+    return path.expandable ? ExpandPicturePath(path.text.c_str()) : path.text;
 }
 
 bool WriteNumber(HKEY key, const char* name, uint32_t value)
 {
-    const BYTE data[NUMBER_BYTES] = {
+    const BYTE data[STORED_NUMBER_BYTES] = {
         static_cast<BYTE>(value), static_cast<BYTE>(value >> 8),
         static_cast<BYTE>(value >> 16), static_cast<BYTE>(value >> 24)};
-    return RegSetValueExA(key, name, 0, REG_DWORD, data, NUMBER_BYTES) == ERROR_SUCCESS;
+    return RegSetValueExA(key, name, 0, REG_DWORD, data, STORED_NUMBER_BYTES) == ERROR_SUCCESS;
 }
 
 // The length given is the number of characters, without the terminator; the system may

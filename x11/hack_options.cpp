@@ -37,14 +37,17 @@ const EffectOption EFFECTS[] = {
     {"fancy", EFFECT_FANCY},
 };
 
-// A whole decimal number, nothing before or after it.
+// A whole decimal number, nothing before or after it: strtoll alone would also take white
+// space and a plus sign before it.
 bool ParseInteger(const char* text, int64_t* value)
 {
-    if (!text || !*text) return false;
+    if (!text) return false;
+    const char* digits = text[0] == '-' ? text + 1 : text;
+    if (!std::isdigit(static_cast<unsigned char>(digits[0]))) return false;
     errno = 0;
     char* end = nullptr;
     const long long parsed = std::strtoll(text, &end, 10);
-    if (errno != 0 || *end != '\0' || std::strchr(" \t\n+", text[0])) return false;
+    if (errno != 0 || *end != '\0') return false;
     *value = parsed;
     return true;
 }
@@ -55,13 +58,16 @@ std::string Quoted(const char* text) { return std::string("'") + text + "'"; }
 
 bool ParseWindowId(const char* text, uint64_t* id)
 {
-    if (!text || !*text || text[0] == '-' || text[0] == '+' || text[0] == ' ') return false;
+    if (!text) return false;
     const bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    if (hex && !std::isxdigit(static_cast<unsigned char>(text[2]))) return false;
+    const char* digits = hex ? text + 2 : text;
+    // Digits of the base and nothing else: strtoull alone would also take white space, a
+    // sign and, in base 16, a second "0x".
+    const size_t count = std::strspn(digits, hex ? "0123456789abcdefABCDEF" : "0123456789");
+    if (count == 0 || digits[count] != '\0') return false;
     errno = 0;
-    char* end = nullptr;
-    const unsigned long long parsed = std::strtoull(hex ? text + 2 : text, &end, hex ? 16 : 10);
-    if (errno != 0 || *end != '\0' || parsed == 0 || parsed >= X_ID_LIMIT) return false;
+    const unsigned long long parsed = std::strtoull(digits, nullptr, hex ? 16 : 10);
+    if (errno != 0 || parsed == 0 || parsed >= X_ID_LIMIT) return false;
     *id = parsed;
     return true;
 }

@@ -4,24 +4,13 @@
 // as its fields claim.
 #include "tests/fuzz/bmp_fuzz_case.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "gfx/bmp.h"
 #include "gfx/error.h"
+#include "tests/fuzz/fuzz_target.h"
 
 namespace {
 
-[[noreturn]] void Broken(const char* promise)
-{
-    std::fprintf(stderr, "bmp fuzz: broken promise: %s\n", promise);
-    std::abort();
-}
-
-void Check(bool held, const char* promise)
-{
-    if (!held) Broken(promise);
-}
+void Promise(bool held, const char* promise) { Check(held, "bmp fuzz", promise); }
 
 // Reads the first and last pixel of every row, so that the sanitizers see a pixel buffer
 // shorter than the surface claims, and every alpha byte; returns how many alpha bytes
@@ -42,6 +31,13 @@ int TouchSurface(const Surface& surface)
     return alphaOutOfRange;
 }
 
+void RunFromBothStarts(const uint8_t* picture, size_t pictureSize, const uint8_t* mask,
+                       size_t maskSize)
+{
+    RunBmpCase(picture, pictureSize, mask, maskSize, StartState::EMPTY);
+    RunBmpCase(picture, pictureSize, mask, maskSize, StartState::CREATED_WITH_ALPHA);
+}
+
 }  // namespace
 
 void RunBmpCase(const uint8_t* picture, size_t pictureSize, const uint8_t* mask, size_t maskSize,
@@ -49,7 +45,7 @@ void RunBmpCase(const uint8_t* picture, size_t pictureSize, const uint8_t* mask,
 {
     Surface surface;
     if (start == StartState::CREATED_WITH_ALPHA) {
-        Check(surface.Create(3, 3) && surface.CreateAlpha(), "start surface can be made");
+        Promise(surface.Create(3, 3) && surface.CreateAlpha(), "start surface can be made");
         surface.Fill(0x1234);
     }
     g_graphicsError = GFX_NO_ERROR;
@@ -57,18 +53,18 @@ void RunBmpCase(const uint8_t* picture, size_t pictureSize, const uint8_t* mask,
 
     const bool empty = !surface.bits && !surface.alpha && surface.width == 0 && surface.height == 0;
     if (!empty) {
-        Check(surface.bits != nullptr, "a surface with a size has pixels");
-        Check(PictureSizeAllowed(surface.width, surface.height), "the size is allowed");
-        Check(surface.pitch == ((2 * surface.width + 7) & ~7), "the pitch matches the width");
-        Check(TouchSurface(surface) == 0, "alpha stays within 0..31");
+        Promise(surface.bits != nullptr, "a surface with a size has pixels");
+        Promise(PictureSizeAllowed(surface.width, surface.height), "the size is allowed");
+        Promise(surface.pitch == ((2 * surface.width + 7) & ~7), "the pitch matches the width");
+        Promise(TouchSurface(surface) == 0, "alpha stays within 0..31");
     }
     if (loaded) {
-        Check(!empty, "a success leaves a picture");
-        Check((surface.alpha != nullptr) == (mask != nullptr), "alpha map exactly with a mask");
-        Check(surface.x == 0 && surface.y == 0 && surface.opacity == 0, "a load resets the origin");
+        Promise(!empty, "a success leaves a picture");
+        Promise((surface.alpha != nullptr) == (mask != nullptr), "alpha map exactly with a mask");
+        Promise(surface.x == 0 && surface.y == 0 && surface.opacity == 0, "a load resets the origin");
     } else {
-        Check(g_graphicsError == GFX_CANNOT_CREATE_IMAGE || g_graphicsError == GFX_CANNOT_LOAD_IMAGE,
-              "a failure sets code 15 or 16");
+        Promise(g_graphicsError == GFX_CANNOT_CREATE_IMAGE || g_graphicsError == GFX_CANNOT_LOAD_IMAGE,
+                "a failure sets code 15 or 16");
     }
     surface.Release();
 }
@@ -77,34 +73,30 @@ void RunFuzzInput(const uint8_t* data, size_t size)
 {
     if (size == 0) return;
     const uint8_t form = data[0];
-    if ((form & 3) == 0) {
-        RunBmpCase(data + 1, size - 1, nullptr, 0, StartState::EMPTY);
-        RunBmpCase(data + 1, size - 1, nullptr, 0, StartState::CREATED_WITH_ALPHA);
-        return;
+    size_t pictureSize = size - 1;
+    size_t pictureAt = 1;
+    if ((form & 3) == 2) {
+        if (size < 3) return;
+        pictureSize = (data[1] | (data[2] << 8)) % (size - 3 + 1);
+        pictureAt = 3;
     }
-    if (form & 1) {
-        RunBmpCase(data + 1, size - 1, data + 1, size - 1, StartState::EMPTY);
-        RunBmpCase(data + 1, size - 1, data + 1, size - 1, StartState::CREATED_WITH_ALPHA);
-        return;
-    }
-    if (size < 3) return;
-    const size_t rest = size - 3;
-    const size_t pictureSize = (data[1] | (data[2] << 8)) % (rest + 1);
     // Copies of exactly the right length, so that the sanitizers see a read one byte past
     // either buffer.
-    const std::vector<uint8_t> picture(data + 3, data + 3 + pictureSize);
-    const std::vector<uint8_t> mask(data + 3 + pictureSize, data + size);
-    static const uint8_t nothing = 0;
-    const uint8_t* maskData = mask.empty() ? &nothing : mask.data();
-    RunBmpCase(picture.data(), picture.size(), maskData, mask.size(), StartState::EMPTY);
-    RunBmpCase(picture.data(), picture.size(), maskData, mask.size(),
-               StartState::CREATED_WITH_ALPHA);
+    const ExactCopy picture(data + pictureAt, pictureSize);
+    if ((form & 3) == 0) {
+        RunFromBothStarts(picture.bytes, picture.size, nullptr, 0);
+    } else if (form & 1) {
+        const ExactCopy mask(data + 1, size - 1);
+        RunFromBothStarts(picture.bytes, picture.size, mask.bytes, mask.size);
+    } else {
+        const ExactCopy mask(data + pictureAt + pictureSize, size - pictureAt - pictureSize);
+        RunFromBothStarts(picture.bytes, picture.size, mask.bytes, mask.size);
+    }
 }
 
-std::vector<uint8_t> PackFuzzInput(const std::vector<uint8_t>& picture,
-                                   const std::vector<uint8_t>* mask)
+Bytes PackFuzzInput(const Bytes& picture, const Bytes* mask)
 {
-    std::vector<uint8_t> input;
+    Bytes input;
     if (!mask) {
         input.push_back(0);
         input.insert(input.end(), picture.begin(), picture.end());

@@ -111,7 +111,8 @@ TEST(HackOptions, WindowIdsAreDecimalOrHexAndNeverZero)
         {"4194305", true, 4194305}, {"0x400001", true, 0x400001}, {"0X1fffffff", true, 0x1FFFFFFF},
         {"0", false, 0}, {"0x0", false, 0}, {"0x", false, 0}, {"0x20000000", false, 0},
         {"12a", false, 0}, {"-5", false, 0}, {"+5", false, 0}, {" 5", false, 0}, {"", false, 0},
-        {"0x-5", false, 0}, {"0x 5", false, 0}, {"0x+5", false, 0},
+        {"0x-5", false, 0}, {"0x 5", false, 0}, {"0x+5", false, 0}, {"\t5", false, 0},
+        {"\n+5", false, 0}, {"0x0x5", false, 0},
     };
     for (const auto& c : cases) {
         uint64_t id = 0;
@@ -164,6 +165,8 @@ TEST(HackOptions, RefusalsNameWhatWasRefused)
         {{"--delay"}, "--delay needs a value"},
         {{"--delay", "-1"}, "--delay"},
         {{"--delay", "10000001"}, "'10000001'"},
+        {{"--delay", "\r5"}, "--delay"},
+        {{"--drop-size", "\f3"}, "--drop-size"},
         {{"--root=yes"}, "--root takes no value"},
         {{"--ripple-depth", "1"}, "--ripple-depth"},
         {{"--layout", "Fill"}, "'Fill' for --layout"},
