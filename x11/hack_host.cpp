@@ -301,11 +301,21 @@ void HackHost::Frame()
     // A host without sound plays none of the frame's clips, but lets the first scene
     // choose them, as the Windows saver does.
     if (!m_scenes.empty()) ChooseFrameSounds(&m_scenes.front()->scene);
+    // Where the window's pixels are the expansion's own, the step draws straight into the
+    // image the server reads; elsewhere the 16-bit frame is converted on the way.
     for (const auto& shown : m_scenes) {
         WaterScene& scene = shown->scene;
-        StepScene(&scene);
+        FrameOutput& output = shown->output;
         const ScreenRect& at = shown->area.client;
-        if (SceneHasFrame(scene)) shown->output.Show(scene.frameSurface, at.left, at.top, RectWidth(at), RectHeight(at));
+        uint32_t* pixels = SceneHasFrame(scene) ? output.PixelsToDraw(scene.frameWidth, scene.frameHeight)
+                                                : nullptr;
+        if (pixels) {
+            StepSceneToPixels(&scene, pixels, output.PixelPitch());
+            output.ShowPixels(at.left, at.top, RectWidth(at), RectHeight(at));
+            continue;
+        }
+        StepScene(&scene);
+        if (SceneHasFrame(scene)) output.Show(scene.frameSurface, at.left, at.top, RectWidth(at), RectHeight(at));
     }
     if (m_hooks.frameDone) m_hooks.frameDone(static_cast<int>(ticks), m_hooks.context);
 
