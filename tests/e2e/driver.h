@@ -44,6 +44,13 @@ void PressKey(WORD virtualKey);
 void MoveCursorTo(int x, int y);
 void Click(int x, int y);
 
+// An RGB565 pixel as the 0xRRGGBB a screen shows it with, its low bits zero: compared with
+// a screen pixel whose low bits are masked off (0xF8FCF8).
+inline uint32_t To888Bits(uint16_t pixel)
+{
+    return uint32_t((pixel >> 11) << 19 | ((pixel >> 5) & 63) << 10 | (pixel & 31) << 3);
+}
+
 // The screen's pixels in a rectangle as 0xRRGGBB.
 std::vector<uint32_t> ReadScreen(int x, int y, int width, int height);
 

@@ -25,11 +25,6 @@ const char* const SAVER_CLASS = "WindowsScreenSaverClass";
 const char* const SETTINGS = "Software\\Lakeglass";
 const DWORD START_MS = 5000;
 
-uint32_t To888Bits(uint16_t pixel)
-{
-    return uint32_t((pixel >> 11) << 19 | ((pixel >> 5) & 63) << 10 | (pixel & 31) << 3);
-}
-
 // Two colours side by side, then a row of grey: stretched, every edge row has both.
 std::vector<uint8_t> TwoColourPng()
 {

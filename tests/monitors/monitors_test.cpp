@@ -15,6 +15,7 @@
 
 #include "gfx/bmp.h"
 #include "ripple/monitor_layout.h"
+#include "ripple/scene_wnd.h"
 #include "tests/bmp_builder.h"
 #include "tests/e2e/driver.h"
 
@@ -26,31 +27,11 @@ const char* const SAVER_CLASS = "WindowsScreenSaverClass";
 const char* const SETTINGS = "Software\\Lakeglass";
 const DWORD START_MS = 5000;
 
-uint32_t To888Bits(uint16_t pixel)
-{
-    return uint32_t((pixel >> 11) << 19 | ((pixel >> 5) & 63) << 10 | (pixel & 31) << 3);
-}
-
 // Keeps the bits a 16-bit frame has of a screen pixel.
 uint32_t Reduced(uint32_t pixel) { return pixel & 0xF8FCF8; }
 
-BOOL CALLBACK AddMonitor(HMONITOR handle, HDC, LPRECT, LPARAM list)
-{
-    MONITORINFO info = {};
-    info.cbSize = sizeof(info);
-    GetMonitorInfoA(handle, &info);
-    const RECT& r = info.rcMonitor;
-    reinterpret_cast<std::vector<Monitor>*>(list)->push_back(
-        Monitor{ScreenRect{r.left, r.top, r.right, r.bottom}, (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
-    return TRUE;
-}
-
-std::vector<Monitor> Monitors()
-{
-    std::vector<Monitor> monitors;
-    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
-    return monitors;
-}
+// The monitors as the saver itself lists them.
+std::vector<Monitor> Monitors() { return ListMonitors(); }
 
 std::vector<uint32_t> ScreenRow(const ScreenRect& monitor, int row)
 {
